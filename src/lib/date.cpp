@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#include "date.hpp"
+
+#include "digits.hpp"
+
+namespace chronexa {
+
+char* Date::write_text(char* out) const noexcept {
+  if (year >= 0 && year <= 9999) {
+    out = digits::write4(out, static_cast<unsigned>(year));
+  } else if (year < 0 && year > -1000) {
+    *out++ = '-';  // the sign counts towards the four characters
+    const auto mag = static_cast<unsigned>(-year);
+    *out++ = static_cast<char>('0' + mag / 100);
+    out = digits::write2(out, mag % 100);
+  } else {
+    out = digits::write_i64(out, year);  // five or more characters: written in full
+  }
+  *out++ = '-';
+  out = digits::write2(out, month);
+  *out++ = '-';
+  return digits::write2(out, day);
+}
+
+namespace {
+
+constexpr bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+// One or more digits, no sign, refused as soon as the value would exceed
+// `max`; so leading zeros are accepted in any number.
+constexpr bool parse_small(std::string_view s, unsigned max, unsigned& value) noexcept {
+  if (s.empty()) return false;
+  unsigned v = 0;
+  for (char c : s) {
+    if (!is_digit(c)) return false;
+    v = v * 10 + static_cast<unsigned>(c - '0');
+    if (v > max) return false;
+  }
+  value = v;
+  return true;
+}
+
+// An optional sign and one or more digits, within the signed 32-bit range.
+constexpr bool parse_year(std::string_view s, std::int32_t& year) noexcept {
+  bool negative = false;
+  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+    negative = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty()) return false;
+  const unsigned last = negative ? 8 : 7;  // 2147483648 or 2147483647
+  std::uint32_t mag = 0;
+  for (char c : s) {
+    if (!is_digit(c)) return false;
+    const auto d = static_cast<std::uint32_t>(c - '0');
+    if (mag > 214'748'364 || (mag == 214'748'364 && d > last)) return false;
+    mag = mag * 10 + d;
+  }
+  year = static_cast<std::int32_t>(negative ? 0u - mag : mag);
+  return true;
+}
+
+}  // namespace
+
+// date = year "-" month "-" day, where year = ["+" / "-"] 1*DIGIT and
+// month, day = 1*DIGIT; the separators are the '-' bytes after position 0.
+std::expected<Date, DateError> Date::parse(std::string_view text) noexcept {
+  constexpr auto fail = std::unexpected(DateError::InvalidDate);
+  if (text.empty()) return fail;
+  const std::size_t first = text.find('-', 1);
+  if (first == std::string_view::npos) return fail;
+  const std::size_t second = text.find('-', first + 1);
+  if (second == std::string_view::npos) return fail;
+  if (text.find('-', second + 1) != std::string_view::npos) return fail;
+  std::int32_t year;
+  unsigned month, day;
+  if (!parse_year(text.substr(0, first), year) ||
+      !parse_small(text.substr(first + 1, second - first - 1), 12, month) ||
+      !parse_small(text.substr(second + 1), 31, day))
+    return fail;
+  return from_ymd(year, static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
+}
+
+}  // namespace chronexa

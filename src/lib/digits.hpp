@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+//
+// Decimal digit writers for the text forms. Every writer takes a raw output
+// pointer with enough room and returns the pointer past what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace chronexa::digits {
+
+// "00" "01" ... "99": two digits per lookup.
+inline constexpr char pairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Two digits of a value in [0, 99].
+inline char* write2(char* out, unsigned v) noexcept {
+  std::memcpy(out, pairs + 2 * v, 2);
+  return out + 2;
+}
+
+// Four digits of a value in [0, 9999].
+inline char* write4(char* out, unsigned v) noexcept {
+  write2(out, v / 100);
+  return write2(out + 2, v % 100);
+}
+
+// An unsigned value in decimal, no padding (at least one digit).
+inline char* write_u64(char* out, std::uint64_t v) noexcept {
+  char tmp[20];
+  char* p = tmp + sizeof tmp;
+  while (v >= 100) {
+    p -= 2;
+    std::memcpy(p, pairs + 2 * (v % 100), 2);
+    v /= 100;
+  }
+  if (v >= 10) {
+    p -= 2;
+    std::memcpy(p, pairs + 2 * v, 2);
+  } else {
+    *--p = static_cast<char>('0' + v);
+  }
+  const auto n = static_cast<std::size_t>(tmp + sizeof tmp - p);
+  std::memcpy(out, p, n);
+  return out + n;
+}
+
+// A signed value in decimal: a '-' for negative values, no padding.
+inline char* write_i64(char* out, std::int64_t v) noexcept {
+  std::uint64_t mag = static_cast<std::uint64_t>(v);
+  if (v < 0) {
+    *out++ = '-';
+    mag = 0 - mag;
+  }
+  return write_u64(out, mag);
+}
+
+}  // namespace chronexa::digits

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: MIT
+//
+// Call binding: matching positional and keyword arguments to a callable's
+// parameters, converting each to the C++ value the core needs, and turning
+// core results back into Python objects.
+//
+//   static constexpr std::string_view names[] = {"year", "month", "day"};
+//   static constexpr FunctionDescription desc{"Date", "__new__", names, 3};
+//   std::int32_t year; std::uint8_t month, day;
+//   if (!bind_vector(desc, args, nargsf, kwnames, year, month, day)) return nullptr;
+//
+// Every mismatch is a TypeError with a fixed message; a failed conversion
+// keeps the converter's own exception and gains the note
+// "while processing '<parameter>'".
+#pragma once
+
+#include <climits>
+#include <expected>
+#include <span>
+#include <string_view>
+
+#include "classes.hpp"
+
+namespace chronexa::py {
+
+struct KeywordOnly {
+  std::string_view name;
+  bool required;
+};
+
+struct FunctionDescription {
+  std::string_view class_name;  // __qualname__ of the class
+  std::string_view name;        // the Python name of the callable
+  std::span<const std::string_view> positional;
+  unsigned required;            // the first `required` positional parameters
+  unsigned positional_only = 0;
+  std::span<const KeywordOnly> keyword_only = {};
+
+  std::size_t slot_count() const noexcept { return positional.size() + keyword_only.size(); }
+};
+
+// Fill `slots` (slot_count() entries, set to null first) from a vector call
+// or from an argument tuple and keyword dictionary; false with TypeError set.
+bool bind_slots(const FunctionDescription& d, PyObject* const* args, Py_ssize_t nargs,
+                PyObject* kwnames, PyObject** slots) noexcept;
+bool bind_slots(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
+                PyObject** slots) noexcept;
+
+// ---- argument conversion ----
+
+// The one place that decides how 64-bit integers cross the boundary: the C
+// `long` calls where long has 64 bits, the `long long` calls where it is
+// narrower, so no value is ever truncated.
+inline constexpr bool long_is_64 = sizeof(long) == 8;
+inline std::int64_t as_i64(PyObject* o) noexcept {
+  if constexpr (long_is_64) return PyLong_AsLong(o);
+  else return PyLong_AsLongLong(o);
+}
+inline PyObject* from_i64(std::int64_t v) noexcept {
+  if constexpr (long_is_64) return PyLong_FromLong(static_cast<long>(v));
+  else return PyLong_FromLongLong(v);
+}
+
+// The instance-check TypeError: "'int' object is not an instance of 'Duration'".
+void instance_check_error(PyObject* o, PyTypeObject* target) noexcept;
+
+bool convert(PyObject* o, std::int64_t& out) noexcept;
+bool convert(PyObject* o, std::int32_t& out) noexcept;
+bool convert(PyObject* o, std::uint8_t& out) noexcept;
+bool convert(PyObject* o, std::uint32_t& out) noexcept;
+bool convert(PyObject* o, i128& out) noexcept;
+bool convert(PyObject* o, bool& out) noexcept;
+bool convert(PyObject* o, std::string_view& out) noexcept;  // borrows the str's UTF-8 form
+
+// An instance of the class wrapping V: a copy of its value.
+template <Wrapped V>
+bool convert(PyObject* o, V& out) noexcept {
+  if (!is_instance<V>(o)) {
+    instance_check_error(o, type_of<V>);
+    return false;
+  }
+  out = value_of<V>(o);
+  return true;
+}
+
+// Adds "while processing '<name>'" to the pending exception.
+void add_parameter_note(std::string_view name) noexcept;
+
+// Converts the filled slots in parameter order into `out`; an empty slot
+// leaves its output at its default.
+template <class... T>
+bool convert_slots(const FunctionDescription& d, PyObject* const* slots, T&... out) noexcept {
+  std::size_t i = 0;
+  auto one = [&](auto& o) {
+    const std::size_t k = i++;
+    if (slots[k] == nullptr || convert(slots[k], o)) return true;
+    add_parameter_note(k < d.positional.size() ? d.positional[k]
+                                               : d.keyword_only[k - d.positional.size()].name);
+    return false;
+  };
+  return (one(out) && ...);
+}
+
+// Binds a vector call and converts every argument, in parameter order.
+template <class... T>
+bool bind_vector(const FunctionDescription& d, PyObject* const* args, std::size_t nargsf,
+                 PyObject* kwnames, T&... out) noexcept {
+  PyObject* slots[sizeof...(T)];
+  return bind_slots(d, args, PyVectorcall_NARGS(nargsf), kwnames, slots) &&
+         convert_slots(d, slots, out...);
+}
+
+// Binds a constructor call (argument tuple and keyword dictionary).
+template <class... T>
+bool bind_tuple(const FunctionDescription& d, PyObject* args, PyObject* kwargs, T&... out) noexcept {
+  PyObject* slots[sizeof...(T)];
+  return bind_slots(d, args, kwargs, slots) && convert_slots(d, slots, out...);
+}
+
+// ---- results ----
+
+template <std::integral T>
+  requires(!std::same_as<T, bool>)
+PyObject* to_python(T v) {
+  if constexpr (std::same_as<T, std::uint64_t>) return checked(PyLong_FromUnsignedLongLong(v));
+  else {
+    static_assert(sizeof(T) <= 4 || std::same_as<T, std::int64_t>);
+    return checked(from_i64(v));
+  }
+}
+PyObject* to_python(i128 v);
+inline PyObject* to_python(double v) { return checked(PyFloat_FromDouble(v)); }
+inline PyObject* to_python(bool v) { return v ? Py_True : Py_False; }  // immortal
+
+template <Wrapped V>
+PyObject* to_python(const V& v) noexcept {
+  return new_instance(v);
+}
+
+// A fallible core result: the value converted, or ValueError(prefix + name of
+// the error).
+template <class V, class E>
+PyObject* to_python(const std::expected<V, E>& r, std::string_view error_prefix) {
+  if (r) return to_python(*r);
+  return value_error(error_prefix, name(r.error()));
+}
+
+}  // namespace chronexa::py

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+//
+// Date: a calendar date.
+#include "binding.hpp"
+
+namespace chronexa::py {
+namespace {
+
+using Names = std::string_view[];
+
+const Date& self_value(PyObject* self) noexcept { return value_of<Date>(self); }
+
+// Date(year, month, day): both the tuple constructor and the vector call.
+constexpr std::string_view new_params[] = {"year", "month", "day"};
+constexpr FunctionDescription new_desc{"Date", "__new__", new_params, 3};
+
+PyObject* construct(std::int32_t year, std::uint8_t month, std::uint8_t day) {
+  return to_python(Date::from_ymd(year, month, day), "Invalid date: ");
+}
+
+PyObject* tp_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
+  std::int32_t year;
+  std::uint8_t month, day;
+  if (!bind_tuple(new_desc, args, kwargs, year, month, day)) return nullptr;
+  return construct(year, month, day);
+}
+
+PyObject* vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+  std::int32_t year;
+  std::uint8_t month, day;
+  if (!bind_vector(new_desc, args, nargsf, kwnames, year, month, day)) return nullptr;
+  return construct(year, month, day);
+}
+
+// ---- properties ----
+
+PyObject* get_year(PyObject* self, void*) { return to_python(self_value(self).year); }
+PyObject* get_month(PyObject* self, void*) { return to_python(self_value(self).month); }
+PyObject* get_day(PyObject* self, void*) { return to_python(self_value(self).day); }
+
+// ---- methods ----
+
+constexpr std::string_view s_param[] = {"s"};
+constexpr std::string_view days_param[] = {"days"};
+
+PyObject* parse(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  static constexpr FunctionDescription desc{"Date", "parse", s_param, 1};
+  std::string_view s;
+  if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, s)) return nullptr;
+  return to_python(Date::parse(s), "Invalid date string: ");
+}
+
+PyObject* from_days_since_unix_epoch(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                     PyObject* kwnames) {
+  static constexpr FunctionDescription desc{"Date", "from_days_since_unix_epoch", days_param, 1};
+  std::int64_t days;
+  if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, days)) return nullptr;
+  return to_python(Date::from_days_since_unix_epoch(days), "Invalid date: ");
+}
+
+PyObject* days_since_unix_epoch(PyObject* self, PyObject*) {
+  return to_python(self_value(self).days_since_unix_epoch());
+}
+
+PyObject* weekday(PyObject* self, PyObject*) { return weekday_object(self_value(self).weekday()); }
+
+PyObject* ordinal(PyObject* self, PyObject*) { return to_python(self_value(self).ordinal()); }
+
+PyObject* add_days(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  static constexpr FunctionDescription desc{"Date", "add_days", days_param, 1};
+  std::int64_t days;
+  if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, days)) return nullptr;
+  return to_python(self_value(self).add_days(days), "Date out of range: ");
+}
+
+// ---- protocol ----
+
+PyObject* str(PyObject* self) noexcept { return python_string(self_value(self)); }
+
+PyObject* repr(PyObject* self) noexcept {
+  const Date& d = self_value(self);
+  return python_string("Date(year=", d.year, ", month=", d.month, ", day=", d.day, ")");
+}
+
+Py_hash_t hash(PyObject* self) noexcept {
+  const Date& d = self_value(self);
+  return Hasher().write(d.year).write(d.month).write(d.day).finish();
+}
+
+constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
+constexpr int with_args = METH_FASTCALL | METH_KEYWORDS;
+
+PyMethodDef methods[] = {
+    {"parse", method(entry<parse>), class_method,
+     "parse($cls, s)\n--\n\nParse a date from ISO format (YYYY-MM-DD).\n\n"
+     "Args:\n    s: The string to parse.\n\n"
+     "Returns:\n    Date: A new Date instance.\n\n"
+     "Raises:\n    ValueError: If the string is not a valid date."},
+    {"from_days_since_unix_epoch", method(entry<from_days_since_unix_epoch>), class_method,
+     "from_days_since_unix_epoch($cls, days)\n--\n\n"
+     "Create a Date from days since Unix epoch (1970-01-01).\n\n"
+     "Args:\n    days: Days since Unix epoch.\n\n"
+     "Returns:\n    Date: A new Date instance.\n\n"
+     "Raises:\n    ValueError: If the date is out of range."},
+    {"days_since_unix_epoch", method(entry<days_since_unix_epoch>), METH_NOARGS,
+     "days_since_unix_epoch($self)\n--\n\nConvert to days since Unix epoch (1970-01-01)."},
+    {"weekday", method(entry<weekday>), METH_NOARGS, "weekday($self)\n--\n\nGet the weekday."},
+    {"ordinal", method(entry<ordinal>), METH_NOARGS,
+     "ordinal($self)\n--\n\nGet the day of the year (1-366)."},
+    {"add_days", method(entry<add_days>), with_args,
+     "add_days($self, days)\n--\n\nAdd days to the date.\n\n"
+     "Args:\n    days: Number of days to add (can be negative).\n\n"
+     "Returns:\n    Date: A new Date instance.\n\n"
+     "Raises:\n    ValueError: If the resulting date is out of range."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef properties[] = {
+    {"year", entry<get_year>, nullptr, nullptr, nullptr},
+    {"month", entry<get_month>, nullptr, nullptr, nullptr},
+    {"day", entry<get_day>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+const PyType_Slot slots[] = {
+    {Py_tp_new, slot(entry<tp_new>)},
+    {Py_tp_vectorcall, slot(entry<vectorcall>)},
+    {Py_tp_str, slot(entry<str>)},
+    {Py_tp_repr, slot(entry<repr>)},
+    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_richcompare, slot(entry<richcompare<Date>>)},
+    {0, nullptr},
+};
+
+}  // namespace
+
+const ClassSpec date_class = {
+    "Date", "Date(year, month, day)\n--\n\n", sizeof(Object<Date>), true, slots, methods, properties,
+    {}, &type_of<Date>,
+};
+
+}  // namespace chronexa::py

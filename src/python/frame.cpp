@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: MIT
+#include "frame.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "binding.hpp"
+
+namespace chronexa::py {
+
+// ---- PanicException ----
+
+namespace {
+
+constexpr const char* panic_doc =
+    "The exception raised when native code called from Python faults.\n\n"
+    "Like SystemExit, this exception is derived from BaseException so that\n"
+    "it will typically propagate all the way through the stack and cause the\n"
+    "Python interpreter to exit.";
+
+std::atomic<PyObject*> panic_type{nullptr};
+
+// Created on first need; if two threads race, one type wins and the other is
+// dropped.
+PyObject* panic_exception_type() {
+  PyObject* t = panic_type.load(std::memory_order_acquire);
+  if (t != nullptr) return t;
+  PyObject* made = PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", panic_doc,
+                                             PyExc_BaseException, nullptr);
+  if (made == nullptr) return nullptr;
+  PyObject* expected = nullptr;
+  if (!panic_type.compare_exchange_strong(expected, made, std::memory_order_acq_rel)) {
+    Py_DECREF(made);
+    return expected;
+  }
+  return made;
+}
+
+}  // namespace
+
+void raise_panic(const char* message) noexcept {
+  try {
+    PyObject* type = panic_exception_type();
+    if (type == nullptr) {  // the interpreter's own error stays set
+      PyErr_WriteUnraisable(nullptr);
+      throw InternalFault{"could not create PanicException"};
+    }
+    PyErr_SetString(type, message != nullptr ? message : "native code faulted without a message");
+  } catch (...) {
+    std::fputs("uncaught panic at ffi boundary\n", stderr);
+    std::abort();
+  }
+}
+
+void null_result() {
+  PyErr_WriteUnraisable(nullptr);
+  fault("PyObject pointer is null");
+}
+
+PyObject* value_error(std::string_view prefix, std::string_view name) noexcept {
+  char msg[128];
+  const std::size_t n = std::min(prefix.size() + name.size(), sizeof msg - 1);
+  std::memcpy(msg, prefix.data(), std::min(prefix.size(), n));
+  if (n > prefix.size()) std::memcpy(msg + prefix.size(), name.data(), n - prefix.size());
+  msg[n] = '\0';
+  PyErr_SetString(PyExc_ValueError, msg);
+  return nullptr;
+}
+
+// ---- text ----
+
+PyObject* FormatBuffer::to_str() const noexcept {
+  if (overflow_) return value_error("Representation exceeds formatting buffer", "");
+  bool ascii = true;
+  for (std::size_t i = 0; i < len_; ++i) ascii &= static_cast<unsigned char>(buf_[i]) < 0x80;
+  if (ascii) {
+    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(len_), 127);
+    if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), buf_, len_);
+    return s;
+  }
+  PyObject* s = PyUnicode_DecodeUTF8(buf_, static_cast<Py_ssize_t>(len_), "strict");
+  if (s == nullptr && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
+    PyErr_Clear();
+    return value_error("Invalid UTF-8 in representation", "");
+  }
+  return s;
+}
+
+// ---- hashing: SipHash-1-3, key (0, 0) ----
+
+namespace {
+
+constexpr std::uint64_t rotl(std::uint64_t x, int b) noexcept { return (x << b) | (x >> (64 - b)); }
+
+struct SipState {
+  // The initialisation constants xored with the zero key.
+  std::uint64_t v0 = 0x736f6d6570736575ULL, v1 = 0x646f72616e646f6dULL,
+                v2 = 0x6c7967656e657261ULL, v3 = 0x7465646279746573ULL;
+  void round() noexcept {
+    v0 += v1; v1 = rotl(v1, 13); v1 ^= v0; v0 = rotl(v0, 32);
+    v2 += v3; v3 = rotl(v3, 16); v3 ^= v2;
+    v0 += v3; v3 = rotl(v3, 21); v3 ^= v0;
+    v2 += v1; v1 = rotl(v1, 17); v1 ^= v2; v2 = rotl(v2, 32);
+  }
+  void compress(std::uint64_t m) noexcept {
+    v3 ^= m;
+    round();
+    v0 ^= m;
+  }
+};
+
+std::uint64_t load_le(const std::uint8_t* p, std::size_t n) noexcept {
+  std::uint64_t m = 0;
+  for (std::size_t i = 0; i < n; ++i) m |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+  return m;
+}
+
+}  // namespace
+
+Py_hash_t hash_bytes(const std::uint8_t* data, std::size_t size) noexcept {
+  SipState s;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) s.compress(load_le(data + i, 8));
+  s.compress(load_le(data + i, size - i) | (static_cast<std::uint64_t>(size) << 56));
+  s.v2 ^= 0xff;
+  s.round();
+  s.round();
+  s.round();
+  std::uint64_t h = s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
+  if (h >= UINT64_MAX - 1) h = UINT64_MAX - 1;  // never -1, the interpreter's error value
+  return static_cast<Py_hash_t>(h);
+}
+
+Py_hash_t Hasher::finish() const noexcept { return hash_bytes(buf_, len_); }
+
+// ---- classes ----
+
+void dealloc(PyObject* self) noexcept {
+  try {
+    PyTypeObject* type = Py_TYPE(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+  } catch (const InternalFault& f) {
+    raise_panic(f.message);
+    PyErr_WriteUnraisable(nullptr);
+  }
+}
+
+namespace {
+
+// Every class refuses pickling and copying under every protocol, with the
+// interpreter's own wording.
+PyObject* refuse_reduce(PyObject* self, PyObject* const*, Py_ssize_t, PyObject*) noexcept {
+  PyErr_Format(PyExc_TypeError, "cannot pickle '%.200s' object", Py_TYPE(self)->tp_name);
+  return nullptr;
+}
+
+PyMethodDef refuse_reduce_def = {
+    "__reduce_ex__", method(entry<refuse_reduce>),
+    METH_FASTCALL | METH_KEYWORDS, nullptr};
+
+PyMutex type_creation_lock = {};
+
+// The type object, created under a lock: the lock is a PyMutex, which lets go
+// of the interpreter while it waits.
+PyTypeObject* create_type(const ClassSpec& spec) {
+  std::vector<PyType_Slot> slots;
+  if (spec.doc != nullptr && spec.doc[0] != '\0')
+    slots.push_back({Py_tp_doc, const_cast<char*>(spec.doc)});
+  for (const PyType_Slot* s = spec.slots; s != nullptr && s->slot != 0; ++s) slots.push_back(*s);
+  if (spec.methods != nullptr) slots.push_back({Py_tp_methods, spec.methods});
+  if (spec.properties != nullptr) slots.push_back({Py_tp_getset, spec.properties});
+  slots.push_back({Py_tp_base, &PyBaseObject_Type});
+  slots.push_back({Py_tp_dealloc, slot(&dealloc)});
+  slots.push_back({0, nullptr});
+
+  const std::string qualified = std::string("chronexa.") + spec.name;
+  PyType_Spec type_spec = {
+      qualified.c_str(), spec.basicsize, 0,
+      spec.constructible ? 0u : static_cast<unsigned>(Py_TPFLAGS_DISALLOW_INSTANTIATION),
+      slots.data()};
+  auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&type_spec));
+  if (type == nullptr) return nullptr;
+
+  PyObject* reduce = PyDescr_NewMethod(type, &refuse_reduce_def);
+  if (reduce == nullptr || PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
+    Py_XDECREF(reduce);
+    Py_DECREF(type);
+    return nullptr;
+  }
+  Py_DECREF(reduce);
+
+  for (const ClassAttribute& attr : spec.attributes) {
+    PyObject* value = attr.make(type);
+    if (value == nullptr ||
+        PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), attr.name, value) < 0) {
+      Py_XDECREF(value);
+      PyObject* cause = PyErr_GetRaisedException();
+      PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing `%s.%s`", spec.name,
+                   attr.name);
+      PyObject* outer = PyErr_GetRaisedException();
+      PyException_SetCause(outer, cause);
+      PyErr_SetRaisedException(outer);
+      Py_DECREF(type);
+      return nullptr;
+    }
+    Py_DECREF(value);
+  }
+  return type;
+}
+
+PyTypeObject* get_type(const ClassSpec& spec) {
+  PyMutex_Lock(&type_creation_lock);
+  PyTypeObject* type = *spec.type;
+  if (type == nullptr) {
+    type = create_type(spec);
+    if (type == nullptr) {
+      PyObject* cause = PyErr_GetRaisedException();
+      PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", spec.name);
+      PyObject* outer = PyErr_GetRaisedException();
+      PyException_SetCause(outer, cause);
+      PyErr_SetRaisedException(outer);
+    } else {
+      *spec.type = type;  // kept for the life of the process
+    }
+  }
+  PyMutex_Unlock(&type_creation_lock);
+  return type;
+}
+
+PyObject* all_name() {
+  static PyObject* name = PyUnicode_InternFromString("__all__");
+  return name;
+}
+
+}  // namespace
+
+int register_class(PyObject* module, const ClassSpec& spec) noexcept {
+  try {
+    PyTypeObject* type = get_type(spec);
+    if (type == nullptr) return -1;
+    PyObject* all = nullptr;
+    if (PyObject_GetOptionalAttr(module, all_name(), &all) < 0) return -1;
+    if (all == nullptr) {
+      all = PyList_New(0);
+      if (all == nullptr || PyObject_SetAttr(module, all_name(), all) < 0) {
+        Py_XDECREF(all);
+        return -1;
+      }
+    } else if (!PyList_Check(all)) {
+      instance_check_error(all, &PyList_Type);
+      Py_DECREF(all);
+      return -1;
+    }
+    PyObject* name = PyUnicode_FromString(spec.name);
+    const bool appended = name != nullptr && PyList_Append(all, name) == 0;
+    Py_XDECREF(name);
+    Py_DECREF(all);
+    if (!appended) fault("could not append __name__ to __all__");
+    return PyObject_SetAttrString(module, spec.name, reinterpret_cast<PyObject*>(type));
+  } catch (const InternalFault& f) {
+    raise_panic(f.message);
+    return -1;
+  }
+}
+
+}  // namespace chronexa::py

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+//
+// Weekday: seven canonical members, created with the type and handed out by
+// Date.weekday(); identity equality and hashing.
+#include "binding.hpp"
+
+namespace chronexa::py {
+namespace {
+
+// The members, created once with the type and kept for the process, so that
+// rebinding a class attribute does not change what Date.weekday() returns.
+PyObject* members[7] = {};
+
+template <Weekday W>
+PyObject* make_member(PyTypeObject* type) {
+  if (members[static_cast<int>(W)] == nullptr) {
+    auto* o = PyObject_New(Object<Weekday>, type);
+    if (o == nullptr) return nullptr;
+    o->value = W;
+    members[static_cast<int>(W)] = reinterpret_cast<PyObject*>(o);
+  }
+  return Py_NewRef(members[static_cast<int>(W)]);
+}
+
+PyObject* str(PyObject* self) noexcept { return python_string(name(value_of<Weekday>(self))); }
+
+PyObject* number_from_monday(PyObject* self, PyObject*) {
+  return to_python(chronexa::number_from_monday(value_of<Weekday>(self)));
+}
+
+PyMethodDef methods[] = {
+    {"number_from_monday", method(entry<number_from_monday>), METH_NOARGS,
+     "number_from_monday($self)\n--\n\nGet the weekday number from Monday (1-7)."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+const PyType_Slot slots[] = {
+    {Py_tp_str, slot(entry<str>)},
+    {Py_tp_repr, slot(entry<str>)},
+    {0, nullptr},
+};
+
+const ClassAttribute attributes[] = {
+    {"MONDAY", make_member<Weekday::Monday>},       {"TUESDAY", make_member<Weekday::Tuesday>},
+    {"WEDNESDAY", make_member<Weekday::Wednesday>}, {"THURSDAY", make_member<Weekday::Thursday>},
+    {"FRIDAY", make_member<Weekday::Friday>},       {"SATURDAY", make_member<Weekday::Saturday>},
+    {"SUNDAY", make_member<Weekday::Sunday>},
+};
+
+}  // namespace
+
+PyObject* weekday_object(Weekday w) noexcept { return Py_NewRef(members[static_cast<int>(w)]); }
+
+const ClassSpec weekday_class = {
+    "Weekday", nullptr, sizeof(Object<Weekday>), false, slots, methods, nullptr, attributes,
+    &type_of<Weekday>,
+};
+
+}  // namespace chronexa::py
