@@ -5,6 +5,11 @@
 #pragma once
 
 #include "date.hpp"
+#include "date_time.hpp"
+#include "duration.hpp"
+#include "offset_date_time.hpp"
+#include "time.hpp"
+#include "utc_offset.hpp"
 #include "frame.hpp"
 
 namespace chronexa::py {
@@ -13,6 +18,16 @@ template <class V>
 inline constexpr bool wrapped = false;
 template <>
 inline constexpr bool wrapped<Date> = true;
+template <>
+inline constexpr bool wrapped<Time> = true;
+template <>
+inline constexpr bool wrapped<Duration> = true;
+template <>
+inline constexpr bool wrapped<DateTime> = true;
+template <>
+inline constexpr bool wrapped<UtcOffset> = true;
+template <>
+inline constexpr bool wrapped<OffsetDateTime> = true;
 
 // A core value type whose instances Python holds (Weekday is handed out as
 // canonical members instead, see weekday_object).
@@ -24,9 +39,15 @@ PyObject* weekday_object(Weekday w) noexcept;
 
 extern const ClassSpec weekday_class;
 extern const ClassSpec date_class;
+extern const ClassSpec time_class;
+extern const ClassSpec duration_class;
+extern const ClassSpec date_time_class;
+extern const ClassSpec utc_offset_class;
+extern const ClassSpec offset_date_time_class;
 
 inline const ClassSpec* const registration_order[] = {
-    &weekday_class, &date_class,
+    &weekday_class,  &date_class,       &time_class,           &duration_class,
+    &date_time_class, &utc_offset_class, &offset_date_time_class,
 };
 
 }  // namespace chronexa::py

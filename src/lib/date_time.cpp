@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: MIT
+#include "date_time.hpp"

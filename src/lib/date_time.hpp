@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+//
+// DateTime: a UTC instant, a Date and a Time read in UTC, with nanosecond
+// resolution over the whole year range of Date. Every day has 86400 seconds.
+//
+//   auto dt = DateTime::from_unix_timestamp(1'709'164'800, 0);  // 2024-02-29T00:00:00Z
+//   dt->unix_timestamp_nanos();                                  // 1709164800000000000
+//   dt->add_duration(Duration::seconds(-1));                     // 2024-02-28T23:59:59Z
+//   DateTime::parse("2024-01-01 12:00:00.5z");                   // optional<DateTime>
+//
+// Instant arithmetic is checked: leaving the range is DateError::OutOfRange,
+// never a wrapped value.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string_view>
+
+#include "date.hpp"
+#include "duration.hpp"
+#include "time.hpp"
+
+namespace chronexa {
+
+struct DateTime {
+  Date date;
+  Time time;
+
+  // The longest text: "-2147483648-01-01T00:00:00.123456789Z".
+  static constexpr std::size_t max_text_size = 37;
+
+  static constexpr std::int64_t min_unix_seconds = -67'768'100'567'971'200;
+  static constexpr std::int64_t max_unix_seconds = 67'767'976'233'532'799;
+
+  // Any 32-bit nanosecond count is accepted and split by floor division.
+  static std::expected<DateTime, DateError> from_unix_timestamp(std::int64_t secs,
+                                                                std::int32_t nanos) noexcept;
+
+  constexpr std::int64_t unix_timestamp() const noexcept {
+    return date.days_since_unix_epoch() * 86'400 + time.seconds_since_midnight();
+  }
+  constexpr i128 unix_timestamp_nanos() const noexcept {
+    return static_cast<i128>(unix_timestamp()) * 1'000'000'000 + time.nanosecond;
+  }
+
+  std::expected<DateTime, DateError> add_duration(Duration d) const noexcept;
+
+  // self - other, exact.
+  constexpr Duration difference(const DateTime& other) const noexcept {
+    return {unix_timestamp_nanos() - other.unix_timestamp_nanos()};
+  }
+
+  // The realtime clock; a failed read is an internal fault.
+  static std::expected<DateTime, DateError> now_utc();
+
+  // "YYYY-MM-DDTHH:MM:SS[.fffffffff]Z"; returns the end.
+  char* write_text(char* out) const noexcept;
+
+  // The text form, with "z" or "Z" at the end and "T" or a space between
+  // date and time; nothing is trimmed. No detail on failure.
+  static std::optional<DateTime> parse(std::string_view text) noexcept;
+
+  friend constexpr bool operator==(const DateTime&, const DateTime&) = default;
+  friend constexpr std::strong_ordering operator<=>(const DateTime& a, const DateTime& b) noexcept {
+    return a.unix_timestamp_nanos() <=> b.unix_timestamp_nanos();
+  }
+};
+
+}  // namespace chronexa

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+//
+// Duration: a signed span of time, a 128-bit count of nanoseconds. Every
+// 128-bit value is valid; the constructors are exact and the arithmetic wraps
+// modulo 2^128 (instants shifted by a duration check for overflow instead).
+//
+//   Duration::seconds(-1).total_nanos();                     // -1000000000
+//   (Duration::milliseconds(1500) + Duration::seconds(1));   // 2.5 s
+//   Duration::nanoseconds(1).total_seconds();                // 1e-9
+#pragma once
+
+#include <compare>
+#include <cstdint>
+
+#include "int128.hpp"
+
+namespace chronexa {
+
+struct Duration {
+  i128 nanos;
+
+  // The longest decimal text of the count: "-170141183460469231731687303715884105728".
+  static constexpr std::size_t max_text_size = 40;
+
+  static constexpr Duration seconds(std::int64_t secs) noexcept { return {mul_wide(secs, 1'000'000'000)}; }
+  static constexpr Duration milliseconds(std::int64_t ms) noexcept { return {mul_wide(ms, 1'000'000)}; }
+  static constexpr Duration microseconds(std::int64_t us) noexcept { return {mul_wide(us, 1'000)}; }
+  static constexpr Duration nanoseconds(i128 ns) noexcept { return {ns}; }
+
+  // The count rounded to the nearest double, then divided by 10^9: both
+  // roundings apply.
+  constexpr double total_seconds() const noexcept { return static_cast<double>(nanos) / 1e9; }
+  constexpr i128 total_nanos() const noexcept { return nanos; }
+
+  // The count in decimal; returns the end. `out` needs max_text_size bytes.
+  char* write_text(char* out) const noexcept;
+
+  friend constexpr Duration operator-(const Duration& a) noexcept { return {wrapping_neg(a.nanos)}; }
+  friend constexpr Duration operator+(const Duration& a, const Duration& b) noexcept {
+    return {wrapping_add(a.nanos, b.nanos)};
+  }
+  friend constexpr Duration operator-(const Duration& a, const Duration& b) noexcept {
+    return {wrapping_sub(a.nanos, b.nanos)};
+  }
+  friend constexpr bool operator==(const Duration&, const Duration&) = default;
+  friend constexpr std::strong_ordering operator<=>(const Duration& a, const Duration& b) noexcept {
+    return a.nanos <=> b.nanos;
+  }
+};
+
+static_assert(Duration::seconds(INT64_MIN).nanos == mul_wide(INT64_MIN, 1'000'000'000));
+static_assert((Duration{i128_max} + Duration{1}).nanos == i128_min);
+static_assert((-Duration{i128_min}).nanos == i128_min);
+
+}  // namespace chronexa

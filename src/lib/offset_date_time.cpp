@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: MIT
+#include "offset_date_time.hpp"

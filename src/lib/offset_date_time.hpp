@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+//
+// OffsetDateTime: a UTC instant and the fixed offset at which it is shown.
+// The instant is stored; local time is derived as UTC + offset.
+//
+//   auto odt = OffsetDateTime::parse("2024-01-01T17:30:00+05:30");
+//   odt->utc;                 // 2024-01-01T12:00:00Z
+//   odt->to_local();          // DateTime 2024-01-01T17:30:00
+//
+// Equality compares the instant and the offset; ordering the instant alone.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string_view>
+
+#include "date_time.hpp"
+#include "utc_offset.hpp"
+
+namespace chronexa {
+
+struct OffsetDateTime {
+  DateTime utc;
+  UtcOffset offset;
+
+  // The longest text: an 11-character year, a nine-digit fraction and an
+  // offset with seconds.
+  static constexpr std::size_t max_text_size = 45;
+
+  static constexpr OffsetDateTime from_utc(const DateTime& utc, UtcOffset offset) noexcept {
+    return {utc, offset};
+  }
+  // The value whose local date and time are the given ones.
+  static std::expected<OffsetDateTime, DateError> from_local(const Date& date, const Time& time,
+                                                             UtcOffset offset) noexcept;
+
+  // The local wall-clock date and time, or OutOfRange near the range ends.
+  std::expected<DateTime, DateError> to_local() const noexcept;
+
+  // Moves the instant; the offset stays.
+  std::expected<OffsetDateTime, DateError> add_duration(Duration d) const noexcept;
+
+  constexpr Duration difference(const OffsetDateTime& other) const noexcept {
+    return utc.difference(other.utc);
+  }
+  constexpr std::int64_t unix_timestamp() const noexcept { return utc.unix_timestamp(); }
+  constexpr i128 unix_timestamp_nanos() const noexcept { return utc.unix_timestamp_nanos(); }
+
+  // RFC 3339 text of the local time ("Z" for a zero offset); returns the end.
+  // The local time must be in range (to_local succeeds): otherwise this is an
+  // internal fault.
+  char* write_text(char* out) const;
+
+  // RFC 3339 text with an offset (see rfc3339.cpp); no detail on failure.
+  static std::optional<OffsetDateTime> parse(std::string_view text) noexcept;
+
+  friend constexpr bool operator==(const OffsetDateTime&, const OffsetDateTime&) = default;
+  friend constexpr std::weak_ordering operator<=>(const OffsetDateTime& a,
+                                                  const OffsetDateTime& b) noexcept {
+    return a.unix_timestamp_nanos() <=> b.unix_timestamp_nanos();
+  }
+};
+
+}  // namespace chronexa

@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "duration.hpp"
+
+#include <gtest/gtest.h>

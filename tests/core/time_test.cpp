@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "time.hpp"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: MIT
+#include "utc_offset.hpp"
+
+#include <gtest/gtest.h>
