@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+//
+// Core microbenchmarks: the day-count conversions beside a textbook
+// era-based algorithm (divisions by 146097, 1461, 36524, 365, 153) compiled in
+// the same binary.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "date.hpp"
+#include "time.hpp"
+
+namespace {
+
+using chronexa::Date;
+
+struct Civil {
+  std::int64_t y;
+  unsigned m, d;
+};
+
+// The textbook conversions, with divisions.
+Civil textbook_from_days(std::int64_t z) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const auto doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+  return {y + (m <= 2), m, d};
+}
+
+std::int64_t textbook_to_days(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const auto yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+std::vector<std::int64_t> sample_days() {
+  std::mt19937_64 rng(42);
+  std::uniform_int_distribution<std::int64_t> dist(-1'000'000, 1'000'000);
+  std::vector<std::int64_t> v(4096);
+  for (auto& x : v) x = dist(rng);
+  return v;
+}
+
+void BM_FromDays(benchmark::State& state) {
+  const auto days = sample_days();
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(Date::from_days_since_unix_epoch(days[i++ & 4095]));
+}
+BENCHMARK(BM_FromDays);
+
+void BM_FromDaysTextbook(benchmark::State& state) {
+  const auto days = sample_days();
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(textbook_from_days(days[i++ & 4095]));
+}
+BENCHMARK(BM_FromDaysTextbook);
+
+void BM_ToDays(benchmark::State& state) {
+  std::vector<Date> dates;
+  for (auto x : sample_days()) dates.push_back(*Date::from_days_since_unix_epoch(x));
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(dates[i++ & 4095].days_since_unix_epoch());
+}
+BENCHMARK(BM_ToDays);
+
+void BM_ToDaysTextbook(benchmark::State& state) {
+  std::vector<Date> dates;
+  for (auto x : sample_days()) dates.push_back(*Date::from_days_since_unix_epoch(x));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const Date& d = dates[i++ & 4095];
+    benchmark::DoNotOptimize(textbook_to_days(d.year, d.month, d.day));
+  }
+}
+BENCHMARK(BM_ToDaysTextbook);
+
+void BM_DateParse(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(Date::parse("2024-01-05"));
+}
+BENCHMARK(BM_DateParse);
+
+void BM_DateText(benchmark::State& state) {
+  const Date d{2024, 1, 5};
+  char buf[Date::max_text_size];
+  for (auto _ : state) benchmark::DoNotOptimize(d.write_text(buf));
+}
+BENCHMARK(BM_DateText);
+
+}  // namespace
+
+BENCHMARK_MAIN();
