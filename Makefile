@@ -10,7 +10,7 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench build
+TARGETS := test demo bench build package-check
 
 .PHONY: $(TARGETS) clean devroot
 
@@ -30,19 +30,30 @@ MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD)$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) >/dev/null
-	cmake --build $(BUILD)
+	cmake --build $(BUILD) $(if $(ONLY),--target $(ONLY))
 
 test: build
 	$(BUILD)/core_tests --gtest_brief=1
 	$(MODULE_PATH) $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
 
+demo: ONLY := chronexa
 demo: build
 	$(MODULE_PATH) $(PYTHON) examples/quickstart.py
 
 bench: BENCH := ON
+bench: ONLY := chronexa core_bench
 bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
+
+# Build the wheel as `pip install .` would, install it into a scratch
+# directory and import the module from there.
+package-check:
+	rm -rf $(BUILD)/wheel $(BUILD)/site
+	$(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel .
+	$(PYTHON) -m pip install -q --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
+	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
 
 endif
 
