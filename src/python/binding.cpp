@@ -231,7 +231,10 @@ bool convert(PyObject* o, std::uint32_t& out) noexcept { return convert_narrow(o
 bool convert(PyObject* o, i128& out) noexcept {
   PyObject* index = PyNumber_Index(o);
   if (index == nullptr) return false;
-  const Py_ssize_t needed = PyLong_AsNativeBytes(index, &out, sizeof out, -1);
+  // A signed buffer: the default (-1) treats it as unsigned and would take
+  // 2^127 .. 2^128-1 as negative values.
+  const Py_ssize_t needed =
+      PyLong_AsNativeBytes(index, &out, sizeof out, Py_ASNATIVEBYTES_NATIVE_ENDIAN);
   Py_DECREF(index);
   if (needed < 0) return false;
   if (static_cast<std::size_t>(needed) > sizeof out) {
