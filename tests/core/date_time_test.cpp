@@ -2,3 +2,244 @@
 #include "date_time.hpp"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace chronexa {
+namespace {
+
+std::string text(const DateTime& dt) {
+  char buf[DateTime::max_text_size];
+  return {buf, dt.write_text(buf)};
+}
+
+std::string text(const std::expected<DateTime, DateError>& r) {
+  return r ? text(*r) : std::string(name(r.error()));
+}
+
+// Howard Hinnant's civil_from_days, written out independently of the core's
+// fixed-point version; valid for the day counts used below.
+Date civil_from_days(std::int64_t z) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;                                  // [0, 146096]
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);           // [0, 365]
+  const std::int64_t mp = (5 * doy + 2) / 153;                                // [0, 11]
+  const auto d = static_cast<std::uint8_t>(doy - (153 * mp + 2) / 5 + 1);
+  const auto m = static_cast<std::uint8_t>(mp < 10 ? mp + 3 : mp - 9);
+  return Date{static_cast<std::int32_t>(yoe + era * 400 + (m <= 2)), m, d};
+}
+
+struct TimestampCase {
+  std::int64_t secs;
+  std::int32_t nanos;
+  const char* expected;
+};
+
+class FromUnixTimestamp : public testing::TestWithParam<TimestampCase> {};
+
+TEST_P(FromUnixTimestamp, SplitsAndReportsRange) {
+  const auto& c = GetParam();
+  EXPECT_EQ(text(DateTime::from_unix_timestamp(c.secs, c.nanos)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FromUnixTimestamp,
+    testing::Values(
+        TimestampCase{0, 0, "1970-01-01T00:00:00Z"},
+        TimestampCase{-1, 0, "1969-12-31T23:59:59Z"},
+        TimestampCase{0, -1, "1969-12-31T23:59:59.999999999Z"},
+        TimestampCase{0, 1'500'000'000, "1970-01-01T00:00:01.5Z"},
+        TimestampCase{0, INT32_MAX, "1970-01-01T00:00:02.147483647Z"},
+        TimestampCase{0, INT32_MIN, "1969-12-31T23:59:57.852516352Z"},
+        TimestampCase{-86'400, 0, "1969-12-31T00:00:00Z"},
+        TimestampCase{-86'401, 0, "1969-12-30T23:59:59Z"},
+        TimestampCase{1'709'164'800, 0, "2024-02-29T00:00:00Z"},
+        TimestampCase{951'782'400, 0, "2000-02-29T00:00:00Z"},
+        TimestampCase{-62'135'596'800, 0, "0001-01-01T00:00:00Z"},
+        TimestampCase{-62'135'596'801, 0, "0000-12-31T23:59:59Z"},
+        TimestampCase{253'402'300'799, 999'999'999, "9999-12-31T23:59:59.999999999Z"},
+        TimestampCase{DateTime::min_unix_seconds, 0, "-2147483648-01-01T00:00:00Z"},
+        TimestampCase{DateTime::min_unix_seconds, -1, "OutOfRange"},
+        TimestampCase{DateTime::min_unix_seconds - 1, 0, "OutOfRange"},
+        TimestampCase{DateTime::min_unix_seconds - 1, 1'000'000'000, "-2147483648-01-01T00:00:00Z"},
+        TimestampCase{DateTime::max_unix_seconds, 999'999'999, "2147483647-12-31T23:59:59.999999999Z"},
+        TimestampCase{DateTime::max_unix_seconds, 1'000'000'000, "OutOfRange"},
+        TimestampCase{DateTime::max_unix_seconds + 1, 0, "OutOfRange"},
+        TimestampCase{DateTime::max_unix_seconds + 1, -1, "2147483647-12-31T23:59:59.999999999Z"},
+        TimestampCase{INT64_MIN, 0, "OutOfRange"},
+        TimestampCase{INT64_MIN, -1, "OutOfRange"},  // the carry itself leaves 64 bits
+        TimestampCase{INT64_MAX, INT32_MAX, "OutOfRange"},
+        TimestampCase{INT64_MAX, 0, "OutOfRange"}));
+
+// Every second of a wide band of days around the epoch, at a stride that hits
+// every second-of-day residue, against the independent civil calendar.
+TEST(DateTime, TimestampsAgreeWithCivilCalendar) {
+  for (std::int64_t s = -400LL * 366 * 86'400; s <= 400LL * 366 * 86'400; s += 7'919) {
+    const auto dt = DateTime::from_unix_timestamp(s, 0);
+    ASSERT_TRUE(dt) << s;
+    std::int64_t days = s / 86'400, r = s % 86'400;
+    if (r < 0) days -= 1, r += 86'400;
+    ASSERT_EQ(dt->date, civil_from_days(days)) << s;
+    ASSERT_EQ(dt->time.seconds_since_midnight(), r) << s;
+    ASSERT_EQ(dt->unix_timestamp(), s);
+  }
+}
+
+TEST(DateTime, TimestampRoundTripOverWholeRange) {
+  std::mt19937_64 rng(20240101);
+  std::uniform_int_distribution<std::int64_t> secs(DateTime::min_unix_seconds,
+                                                   DateTime::max_unix_seconds);
+  std::uniform_int_distribution<std::int32_t> nanos(INT32_MIN, INT32_MAX);
+  for (int i = 0; i < 100'000; ++i) {
+    const std::int64_t s = secs(rng);
+    const std::int32_t n = nanos(rng);
+    const auto dt = DateTime::from_unix_timestamp(s, n);
+    const i128 expected = static_cast<i128>(s) * 1'000'000'000 + n;
+    if (!dt) {
+      ASSERT_TRUE(expected < static_cast<i128>(DateTime::min_unix_seconds) * 1'000'000'000 ||
+                  expected >= static_cast<i128>(DateTime::max_unix_seconds + 1) * 1'000'000'000);
+      continue;
+    }
+    ASSERT_EQ(dt->unix_timestamp_nanos(), expected) << s << " " << n;
+    const auto back = DateTime::parse(text(*dt));
+    ASSERT_TRUE(back) << text(*dt);
+    ASSERT_EQ(*back, *dt);
+  }
+}
+
+TEST(DateTime, UnixTimestampNanosAtTheEnds) {
+  EXPECT_EQ((DateTime{{1969, 12, 31}, {23, 59, 59, 999'999'999}}.unix_timestamp_nanos()), -1);
+  EXPECT_EQ((DateTime{{INT32_MIN, 1, 1}, {0, 0, 0, 0}}.unix_timestamp()),
+            DateTime::min_unix_seconds);
+  EXPECT_EQ((DateTime{{INT32_MAX, 12, 31}, {23, 59, 59, 0}}.unix_timestamp()),
+            DateTime::max_unix_seconds);
+}
+
+TEST(DateTime, AddDurationIsCheckedNeverWrapped) {
+  const DateTime epoch{{1970, 1, 1}, {0, 0, 0, 0}};
+  const DateTime max{{INT32_MAX, 12, 31}, {23, 59, 59, 999'999'999}};
+  const DateTime min{{INT32_MIN, 1, 1}, {0, 0, 0, 0}};
+  EXPECT_EQ(epoch.add_duration({0}), epoch);
+  EXPECT_EQ(text(epoch.add_duration({-1})), "1969-12-31T23:59:59.999999999Z");
+  EXPECT_EQ(text(epoch.add_duration({1'500'000'000})), "1970-01-01T00:00:01.5Z");
+  EXPECT_EQ(text(max.add_duration({1})), "OutOfRange");
+  EXPECT_EQ(text(min.add_duration({-1})), "OutOfRange");
+  EXPECT_EQ(max.add_duration(min.difference(max)), min);
+  EXPECT_EQ(min.add_duration(max.difference(min)), max);
+  // Near the 128-bit limit: the sum itself overflows, or the seconds leave 64 bits.
+  EXPECT_EQ(text(max.add_duration({i128_max})), "OutOfRange");
+  EXPECT_EQ(text(min.add_duration({i128_min})), "OutOfRange");
+  EXPECT_EQ(text(epoch.add_duration({i128_max})), "OutOfRange");
+  EXPECT_EQ(text(epoch.add_duration({i128_min})), "OutOfRange");
+  EXPECT_EQ(text(epoch.add_duration({static_cast<i128>(INT64_MAX) * 1'000'000'000})), "OutOfRange");
+}
+
+TEST(DateTime, DifferenceIsExactAndAntisymmetric) {
+  std::mt19937_64 rng(7);
+  std::uniform_int_distribution<std::int64_t> secs(DateTime::min_unix_seconds,
+                                                   DateTime::max_unix_seconds);
+  std::uniform_int_distribution<std::int32_t> nanos(0, 999'999'999);
+  for (int i = 0; i < 10'000; ++i) {
+    const DateTime a = *DateTime::from_unix_timestamp(secs(rng), nanos(rng));
+    const DateTime b = *DateTime::from_unix_timestamp(secs(rng), nanos(rng));
+    ASSERT_EQ(a.difference(b).nanos, -b.difference(a).nanos);
+    ASSERT_EQ(a.add_duration(b.difference(a)), b);
+    ASSERT_EQ(a < b, a.difference(b).nanos < 0);
+    ASSERT_EQ(a == b, a.difference(b).nanos == 0);
+  }
+}
+
+TEST(DateTime, OrderingAgreesWithFieldOrder) {
+  const DateTime values[] = {
+      {{INT32_MIN, 1, 1}, {0, 0, 0, 0}},     {{-1, 12, 31}, {23, 59, 59, 999'999'999}},
+      {{0, 1, 1}, {0, 0, 0, 0}},             {{1969, 12, 31}, {23, 59, 59, 999'999'999}},
+      {{1970, 1, 1}, {0, 0, 0, 0}},          {{1970, 1, 1}, {0, 0, 0, 1}},
+      {{1970, 1, 1}, {0, 0, 1, 0}},          {{1970, 1, 1}, {0, 1, 0, 0}},
+      {{1970, 1, 1}, {1, 0, 0, 0}},          {{1970, 1, 2}, {0, 0, 0, 0}},
+      {{1970, 2, 1}, {0, 0, 0, 0}},          {{INT32_MAX, 12, 31}, {23, 59, 59, 999'999'999}},
+  };
+  for (std::size_t i = 0; i < std::size(values); ++i)
+    for (std::size_t j = 0; j < std::size(values); ++j)
+      EXPECT_EQ(values[i] <=> values[j], i <=> j) << i << " " << j;
+}
+
+TEST(DateTime, NowUtcReadsTheRealtimeClock) {
+  const auto before = std::chrono::system_clock::now();
+  const auto now = DateTime::now_utc();
+  const auto after = std::chrono::system_clock::now();
+  ASSERT_TRUE(now);
+  const auto ns = [](auto t) {
+    return static_cast<i128>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count());
+  };
+  // system_clock may be coarser than the nanosecond clock; allow a millisecond.
+  EXPECT_GE(now->unix_timestamp_nanos(), ns(before) - 1'000'000);
+  EXPECT_LE(now->unix_timestamp_nanos(), ns(after) + 1'000'000);
+}
+
+TEST(DateTime, TextForm) {
+  EXPECT_EQ(text(DateTime{{2024, 1, 1}, {12, 0, 0, 0}}), "2024-01-01T12:00:00Z");
+  EXPECT_EQ(text(DateTime{{2024, 1, 1}, {12, 0, 0, 500'000'000}}), "2024-01-01T12:00:00.5Z");
+  EXPECT_EQ(text(DateTime{{-5, 3, 9}, {1, 2, 3, 4}}), "-005-03-09T01:02:03.000000004Z");
+  const std::string longest = text(DateTime{{INT32_MIN, 1, 1}, {0, 0, 0, 123'456'789}});
+  EXPECT_EQ(longest, "-2147483648-01-01T00:00:00.123456789Z");
+  EXPECT_EQ(longest.size(), DateTime::max_text_size);
+}
+
+struct ParseCase {
+  const char* text;
+  const char* expected;  // the text form, or nullptr for a refusal
+};
+
+class Parse : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(Parse, AcceptsAndRefuses) {
+  const auto& c = GetParam();
+  const auto r = DateTime::parse(c.text);
+  if (c.expected == nullptr) {
+    EXPECT_FALSE(r) << c.text << " gave " << text(*r);
+  } else {
+    ASSERT_TRUE(r) << c.text;
+    EXPECT_EQ(text(*r), c.expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Parse,
+    testing::Values(
+        ParseCase{"2024-01-01T12:00:00Z", "2024-01-01T12:00:00Z"},
+        ParseCase{"2024-01-01T12:00:00z", "2024-01-01T12:00:00Z"},
+        ParseCase{"2024-01-01 12:00:00Z", "2024-01-01T12:00:00Z"},
+        ParseCase{"2024-01-01T12:00:00.5Z", "2024-01-01T12:00:00.5Z"},
+        ParseCase{"2024-01-01T12:00:00.123456789Z", "2024-01-01T12:00:00.123456789Z"},
+        ParseCase{"2024-1-1T1:2:3Z", "2024-01-01T01:02:03Z"},
+        ParseCase{"-2147483648-01-01T00:00:00Z", "-2147483648-01-01T00:00:00Z"},
+        ParseCase{"+2024-02-29T23:59:59.999999999Z", "2024-02-29T23:59:59.999999999Z"},
+        // The first "T" splits even when a space comes earlier.
+        ParseCase{"2024-01-01 T12:00:00Z", nullptr},
+        ParseCase{"2024-01-01t12:00:00Z", nullptr},
+        ParseCase{"2024-01-01T12:00:00", nullptr},
+        ParseCase{"2024-01-01T12:00:00+00:00", nullptr},
+        ParseCase{"2024-01-01T12:00:00ZZ", nullptr},
+        ParseCase{"2024-01-01T12:00:00 Z", nullptr},
+        ParseCase{" 2024-01-01T12:00:00Z", nullptr},
+        ParseCase{"2024-01-01T12:00:00Z ", nullptr},
+        ParseCase{"2024-01-01T24:00:00Z", nullptr},
+        ParseCase{"2024-02-30T12:00:00Z", nullptr},
+        ParseCase{"2024-01-01T12:00:60Z", nullptr},
+        ParseCase{"2024-01-01T12:00:00.1234567891Z", nullptr},
+        ParseCase{"2024-01-01T12:00:00.Z", nullptr},
+        ParseCase{"2024-01-01TZ", nullptr},
+        ParseCase{"T12:00:00Z", nullptr},
+        ParseCase{"2024-01-0112:00:00Z", nullptr},
+        ParseCase{"Z", nullptr},
+        ParseCase{"z", nullptr},
+        ParseCase{"", nullptr}));
+
+}  // namespace
+}  // namespace chronexa
