@@ -33,7 +33,7 @@ std::string quoted_list(std::span<const std::string_view> names) {
 [[gnu::cold, gnu::noinline]] bool too_many_positional(const FunctionDescription& d, Py_ssize_t n) {
   const std::size_t p = d.positional.size();
   std::string m = display_name(d) + " takes ";
-  if (d.required < p) m += std::to_string(d.required) + " to ";
+  if (d.required < p) m += "from " + std::to_string(d.required) + " to ";
   m += std::to_string(p) + " positional arguments but " + std::to_string(n) +
        (n == 1 ? " was given" : " were given");
   return type_error(m);
