@@ -6,8 +6,15 @@
 //   auto odt = OffsetDateTime::parse("2024-01-01T17:30:00+05:30");
 //   odt->utc;                 // 2024-01-01T12:00:00Z
 //   odt->to_local();          // DateTime 2024-01-01T17:30:00
+//   odt->add_duration(Duration::seconds(60));  // 2024-01-01T17:31:00+05:30
 //
-// Equality compares the instant and the offset; ordering the instant alone.
+// Equality compares the instant and the offset; ordering the instant alone,
+// so two values naming one instant at different offsets are unequal but
+// neither is less than the other.
+//
+// Any DateTime may be paired with any UtcOffset. Within a day of the range
+// ends the local time can then lie outside the DateTime range: to_local() and
+// text() report OutOfRange, while everything about the instant keeps working.
 #pragma once
 
 #include <compare>
@@ -32,14 +39,16 @@ struct OffsetDateTime {
   static constexpr OffsetDateTime from_utc(const DateTime& utc, UtcOffset offset) noexcept {
     return {utc, offset};
   }
-  // The value whose local date and time are the given ones.
+  // The value whose local date and time are the given ones; OutOfRange when
+  // that instant lies outside the DateTime range.
   static std::expected<OffsetDateTime, DateError> from_local(const Date& date, const Time& time,
                                                              UtcOffset offset) noexcept;
 
   // The local wall-clock date and time, or OutOfRange near the range ends.
   std::expected<DateTime, DateError> to_local() const noexcept;
 
-  // Moves the instant; the offset stays.
+  // Moves the instant; the offset stays. OutOfRange when the instant leaves
+  // the DateTime range; the local time of the result is not checked.
   std::expected<OffsetDateTime, DateError> add_duration(Duration d) const noexcept;
 
   constexpr Duration difference(const OffsetDateTime& other) const noexcept {
@@ -48,9 +57,21 @@ struct OffsetDateTime {
   constexpr std::int64_t unix_timestamp() const noexcept { return utc.unix_timestamp(); }
   constexpr i128 unix_timestamp_nanos() const noexcept { return utc.unix_timestamp_nanos(); }
 
-  // RFC 3339 text of the local time ("Z" for a zero offset); returns the end.
-  // The local time must be in range (to_local succeeds): otherwise this is an
-  // internal fault.
+  // The RFC 3339 text of a value whose local time is known: the local date,
+  // "T", the local time, then "Z" for a zero offset or the offset's text.
+  struct Text {
+    DateTime local;
+    UtcOffset offset;
+
+    static constexpr std::size_t max_text_size = OffsetDateTime::max_text_size;
+    char* write_text(char* out) const noexcept;
+  };
+
+  // The text form, or OutOfRange when the local time is out of range.
+  std::expected<Text, DateError> text() const noexcept;
+
+  // Writes the text form and returns the end. The local time must be in range
+  // (text() succeeds): otherwise this is an internal fault.
   char* write_text(char* out) const;
 
   // RFC 3339 text with an offset (see rfc3339.cpp); no detail on failure.
