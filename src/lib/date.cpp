@@ -66,6 +66,24 @@ constexpr bool parse_year(std::string_view s, std::int32_t& year) noexcept {
 // month, day = 1*DIGIT; the separators are the '-' bytes after position 0.
 std::expected<Date, DateError> Date::parse(std::string_view text) noexcept {
   constexpr auto fail = std::unexpected(DateError::InvalidDate);
+  // The canonical shape "YYYY-MM-DD" is read directly; any other falls
+  // through to the general rules, which accept it too.
+  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+    unsigned v[8];
+    const char* p = text.data();
+    const unsigned at[8] = {0, 1, 2, 3, 5, 6, 8, 9};
+    bool digits = true;
+    for (int i = 0; i < 8; ++i) {
+      v[i] = static_cast<unsigned>(p[at[i]] - '0');
+      digits &= v[i] <= 9;
+    }
+    if (digits) {
+      const unsigned month = v[4] * 10 + v[5], day = v[6] * 10 + v[7];
+      if (month > 12 || day > 31) return fail;
+      return from_ymd(static_cast<std::int32_t>(v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3]),
+                      static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
+    }
+  }
   if (text.empty()) return fail;
   const std::size_t first = text.find('-', 1);
   if (first == std::string_view::npos) return fail;

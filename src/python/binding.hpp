@@ -53,6 +53,9 @@ bool bind_slots(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
 // narrower, so no value is ever truncated.
 inline constexpr bool long_is_64 = sizeof(long) == 8;
 inline std::int64_t as_i64(PyObject* o) noexcept {
+  // Most arguments are exact ints that fit a machine word: read them inline.
+  if (PyLong_CheckExact(o) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(o)))
+    return PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(o));
   if constexpr (long_is_64) return PyLong_AsLong(o);
   else return PyLong_AsLongLong(o);
 }
@@ -105,9 +108,13 @@ bool convert_slots(const FunctionDescription& d, PyObject* const* slots, T&... o
 template <class... T>
 bool bind_vector(const FunctionDescription& d, PyObject* const* args, std::size_t nargsf,
                  PyObject* kwnames, T&... out) noexcept {
+  const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+  // The common call: every parameter given by position. The arguments are
+  // converted in place.
+  if (kwnames == nullptr && nargs == sizeof...(T) && d.keyword_only.empty())
+    return convert_slots(d, args, out...);
   PyObject* slots[sizeof...(T)];
-  return bind_slots(d, args, PyVectorcall_NARGS(nargsf), kwnames, slots) &&
-         convert_slots(d, slots, out...);
+  return bind_slots(d, args, nargs, kwnames, slots) && convert_slots(d, slots, out...);
 }
 
 // Binds a constructor call (argument tuple and keyword dictionary).

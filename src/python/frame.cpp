@@ -90,53 +90,6 @@ PyObject* FormatBuffer::to_str() const noexcept {
   return s;
 }
 
-// ---- hashing: SipHash-1-3, key (0, 0) ----
-
-namespace {
-
-constexpr std::uint64_t rotl(std::uint64_t x, int b) noexcept { return (x << b) | (x >> (64 - b)); }
-
-struct SipState {
-  // The initialisation constants xored with the zero key.
-  std::uint64_t v0 = 0x736f6d6570736575ULL, v1 = 0x646f72616e646f6dULL,
-                v2 = 0x6c7967656e657261ULL, v3 = 0x7465646279746573ULL;
-  void round() noexcept {
-    v0 += v1; v1 = rotl(v1, 13); v1 ^= v0; v0 = rotl(v0, 32);
-    v2 += v3; v3 = rotl(v3, 16); v3 ^= v2;
-    v0 += v3; v3 = rotl(v3, 21); v3 ^= v0;
-    v2 += v1; v1 = rotl(v1, 17); v1 ^= v2; v2 = rotl(v2, 32);
-  }
-  void compress(std::uint64_t m) noexcept {
-    v3 ^= m;
-    round();
-    v0 ^= m;
-  }
-};
-
-std::uint64_t load_le(const std::uint8_t* p, std::size_t n) noexcept {
-  std::uint64_t m = 0;
-  for (std::size_t i = 0; i < n; ++i) m |= static_cast<std::uint64_t>(p[i]) << (8 * i);
-  return m;
-}
-
-}  // namespace
-
-Py_hash_t hash_bytes(const std::uint8_t* data, std::size_t size) noexcept {
-  SipState s;
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) s.compress(load_le(data + i, 8));
-  s.compress(load_le(data + i, size - i) | (static_cast<std::uint64_t>(size) << 56));
-  s.v2 ^= 0xff;
-  s.round();
-  s.round();
-  s.round();
-  std::uint64_t h = s.v0 ^ s.v1 ^ s.v2 ^ s.v3;
-  if (h >= UINT64_MAX - 1) h = UINT64_MAX - 1;  // never -1, the interpreter's error value
-  return static_cast<Py_hash_t>(h);
-}
-
-Py_hash_t Hasher::finish() const noexcept { return hash_bytes(buf_, len_); }
-
 // ---- classes ----
 
 void dealloc(PyObject* self) noexcept {

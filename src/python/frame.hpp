@@ -9,6 +9,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <bit>
 #include <concepts>
 #include <cstdint>
 #include <cstring>
@@ -221,27 +222,61 @@ PyObject* python_string(const P&... pieces) noexcept {
 // ---- hashing ----
 
 // SipHash-1-3 with a zero key over the little-endian bytes of the fields fed
-// to it, in order; the result is never -1.
+// to it, in order (at most 23 bytes); the result is never -1.
 class Hasher {
  public:
   template <std::integral T>
   Hasher& write(T v) noexcept {
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-      buf_[len_++] = static_cast<std::uint8_t>(static_cast<std::make_unsigned_t<T>>(v) >> (8 * i));
+    auto u = static_cast<std::make_unsigned_t<T>>(v);
+    if constexpr (std::endian::native == std::endian::big) u = std::byteswap(u);
+    std::memcpy(buf_ + len_, &u, sizeof u);
+    len_ += sizeof u;
     return *this;
   }
   Hasher& write(i128 v) noexcept {
     write(static_cast<std::uint64_t>(v));
     return write(static_cast<std::uint64_t>(static_cast<u128>(v) >> 64));
   }
-  Py_hash_t finish() const noexcept;
+
+  Py_hash_t finish() const noexcept {
+    std::uint64_t v0 = 0x736f6d6570736575ULL, v1 = 0x646f72616e646f6dULL,
+                  v2 = 0x6c7967656e657261ULL, v3 = 0x7465646279746573ULL;
+    auto round = [&] {
+      v0 += v1; v1 = std::rotl(v1, 13); v1 ^= v0; v0 = std::rotl(v0, 32);
+      v2 += v3; v3 = std::rotl(v3, 16); v3 ^= v2;
+      v0 += v3; v3 = std::rotl(v3, 21); v3 ^= v0;
+      v2 += v1; v1 = std::rotl(v1, 17); v1 ^= v2; v2 = std::rotl(v2, 32);
+    };
+    auto compress = [&](std::uint64_t m) {
+      v3 ^= m;
+      round();
+      v0 ^= m;
+    };
+    const std::size_t full = len_ / 8;
+    for (std::size_t i = 0; i < full; ++i) compress(word(i));
+    // The bytes past the message are zero: the last block is the tail, zero
+    // padded, with the length in its top byte.
+    compress(word(full) | static_cast<std::uint64_t>(len_) << 56);
+    v2 ^= 0xff;
+    round();
+    round();
+    round();
+    std::uint64_t h = v0 ^ v1 ^ v2 ^ v3;
+    if (h >= UINT64_MAX - 1) h = UINT64_MAX - 1;  // -1 is the interpreter's error value
+    return static_cast<Py_hash_t>(h);
+  }
 
  private:
-  std::uint8_t buf_[32];
+  std::uint64_t word(std::size_t i) const noexcept {
+    std::uint64_t w;
+    std::memcpy(&w, buf_ + 8 * i, 8);
+    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+    return w;
+  }
+
+  unsigned char buf_[24] = {};
   std::size_t len_ = 0;
 };
-
-Py_hash_t hash_bytes(const std::uint8_t* data, std::size_t size) noexcept;
 
 // ---- comparison and operators ----
 
