@@ -137,8 +137,8 @@ PyMethodDef methods[] = {
     {"from_local", method(entry<from_local>), class_method,
      "from_local($cls, date, time, offset)\n--\n\n"
      "Create an OffsetDateTime from local date, time, and offset.\n\n"
-     "Args:\n    date: A Date instance (in local time).\n    time: A Time instance (in local time).\n"
-     "    offset: A UtcOffset instance.\n\n"
+     "Args:\n    date: A Date instance (in local time).\n"
+     "    time: A Time instance (in local time).\n    offset: A UtcOffset instance.\n\n"
      "Returns:\n    OffsetDateTime: A new OffsetDateTime instance.\n\n"
      "Raises:\n    ValueError: If the conversion fails."},
     {"to_local", method(entry<to_local>), METH_NOARGS,
