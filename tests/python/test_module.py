@@ -5,6 +5,7 @@ subinterpreters."""
 import copy
 import gc
 import importlib
+import importlib.util
 import inspect
 import pickle
 import sys
@@ -192,3 +193,46 @@ def test_subinterpreter_import_fails():
     finally:
         interp.close()
     assert Date(2024, 1, 1).weekday() is Weekday.MONDAY  # and so does ours
+
+
+# ---- executing the module definition into fresh module objects ----
+
+
+def execute_fresh(**attributes):
+    spec = chronexa.__spec__
+    module = importlib.util.module_from_spec(spec)
+    for name, value in attributes.items():
+        setattr(module, name, value)
+    spec.loader.exec_module(module)
+    return module
+
+
+class ListSubclass(list):
+    pass
+
+
+@pytest.mark.parametrize(("existing", "expected"), [
+    (ListSubclass(), NAMES),
+    (["first"], ["first", *NAMES]),
+])
+def test_execution_appends_to_an_existing_list(existing, expected):
+    module = execute_fresh(__all__=existing)
+    assert module.__all__ is existing and existing == expected
+    assert [getattr(module, n) for n in NAMES] == CLASSES
+
+
+@pytest.mark.parametrize(("existing", "message"), [
+    ("x", "'str' object is not an instance of 'list'"),
+    ((), "'tuple' object is not an instance of 'list'"),
+    (None, "'None' is not an instance of 'list'"),
+])
+def test_execution_refuses_a_non_list_all(existing, message):
+    with pytest.raises(TypeError) as info:
+        execute_fresh(__all__=existing)
+    assert info.value.args == (message,)
+
+
+def test_execution_into_a_fresh_module():
+    module = execute_fresh()
+    assert module is not chronexa and module.__all__ == NAMES
+    assert [getattr(module, n) for n in NAMES] == CLASSES
