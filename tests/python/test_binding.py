@@ -189,6 +189,15 @@ def test_constructor_accepts_integers(new, args, ymd):
     assert fields(new(*args)) == ymd
 
 
+def test_constructor_accepts_numpy_integers(new):
+    np = pytest.importorskip("numpy")
+    assert fields(new(np.int64(-4), np.uint8(2), np.int32(29))) == (-4, 2, 29)
+    exc = raised(lambda: new(2024, np.int64(256), 1))
+    assert type(exc) is OverflowError and exc.__notes__ == ["while processing 'month'"]
+    exc = raised(lambda: new(2024, np.float64(1.0), 1))
+    assert type(exc) is TypeError and exc.__notes__ == ["while processing 'month'"]
+
+
 def test_conversion_before_validation(new):
     # month 0 converts fine and is then refused by the calendar
     exc = raised(lambda: new(2024, 0, 1))
