@@ -40,21 +40,12 @@ std::string quoted_list(std::span<const std::string_view> names) {
 }
 
 [[gnu::cold, gnu::noinline]] bool unexpected_keyword(const FunctionDescription& d, PyObject* key) {
-  PyObject* text = PyObject_Str(key);
+  PyObject* text = PyObject_Str(key);  // kept as it is, lone surrogates included
   if (text == nullptr) return false;
-  Py_ssize_t n;
-  const char* utf8 = PyUnicode_AsUTF8AndSize(text, &n);
-  if (utf8 == nullptr) {  // a lone surrogate: show it escaped
-    PyErr_Clear();
-    Py_SETREF(text, PyUnicode_AsEncodedString(text, "utf-8", "backslashreplace"));
-    if (text == nullptr) return false;
-    utf8 = PyBytes_AS_STRING(text);
-    n = PyBytes_GET_SIZE(text);
-  }
-  std::string m = display_name(d) + " got an unexpected keyword argument '" +
-                  std::string(utf8, static_cast<std::size_t>(n)) + "'";
+  PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%U'",
+               display_name(d).c_str(), text);
   Py_DECREF(text);
-  return type_error(m);
+  return false;
 }
 
 [[gnu::cold, gnu::noinline]] bool multiple_values(const FunctionDescription& d, std::string_view p) {
