@@ -237,6 +237,36 @@ TEST(OffsetDateTimeParse, RefusedShapes) {
   EXPECT_FALSE(OffsetDateTime::parse("2024-01-01T12:00:00+05 \xE2\x80\x8B").has_value());
 }
 
+// The common shape ("T" between date and time) is read directly; the same
+// text with a space there takes the general rules. Both must agree on every
+// one-byte change of a few valid texts, accepted or refused.
+TEST(OffsetDateTimeParse, CommonShapeAgreesWithGeneralRules) {
+  const std::string texts[] = {
+      "2024-02-29T23:59:59.123456789+23:59", "2023-02-28T00:00:00Z",
+      "1999-12-31T12:30:45.5-00:30",         "0000-01-01T00:00:00+00:00",
+      "9999-12-31T23:59:59z",                "2024-01-05T12:30:45.123456+05:30",
+  };
+  const char replacements[] = "0123456789:-+.Zz /a\x7f";
+  int accepted = 0, refused = 0;
+  for (const std::string& text : texts)
+    for (std::size_t i = 0; i <= text.size(); ++i)
+      for (char c : std::string_view(replacements, sizeof replacements - 1))
+        for (int how = 0; how < 3; ++how) {  // replace, insert, erase
+          std::string t = text;
+          if (how == 0 && i < t.size()) t[i] = c;
+          else if (how == 1) t.insert(i, 1, c);
+          else if (how == 2 && i < t.size()) t.erase(i, 1);
+          if (t.size() <= 10 || t[10] != 'T' || t.find('T', 11) != std::string::npos) continue;
+          std::string general = t;
+          general[10] = ' ';
+          const auto fast = OffsetDateTime::parse(t);
+          ASSERT_EQ(fast, OffsetDateTime::parse(general)) << t;
+          (fast ? accepted : refused) += 1;
+        }
+  EXPECT_GT(accepted, 100);
+  EXPECT_GT(refused, 1000);
+}
+
 // Every listed White_Space character is trimmed at either end; others are not.
 TEST(OffsetDateTimeParse, TrimsWhiteSpace) {
   const char* const white[] = {
