@@ -63,9 +63,26 @@ struct DateTime {
   static std::optional<DateTime> parse(std::string_view text) noexcept;
 
   friend constexpr bool operator==(const DateTime&, const DateTime&) = default;
+  // The order of unix_timestamp_nanos(), which for valid values is the order
+  // of the fields from year down to nanosecond: compared packed, with no
+  // day-count arithmetic.
   friend constexpr std::strong_ordering operator<=>(const DateTime& a, const DateTime& b) noexcept {
-    return a.unix_timestamp_nanos() <=> b.unix_timestamp_nanos();
+    return a.field_key() <=> b.field_key();
+  }
+
+ private:
+  // year | month | day | hour | minute | second | nanosecond, most significant first.
+  constexpr i128 field_key() const noexcept {
+    const std::int64_t high = static_cast<std::int64_t>(date.year) * (std::int64_t{1} << 32) |
+                              std::int64_t{date.month} << 24 | std::int64_t{date.day} << 16 |
+                              std::int64_t{time.hour} << 8 | time.minute;
+    const std::uint64_t low = std::uint64_t{time.second} << 32 | time.nanosecond;
+    return static_cast<i128>(high) * (i128{1} << 64) | low;
   }
 };
+
+static_assert(DateTime{{-1, 12, 31}, {23, 59, 59, 999'999'999}} <
+              DateTime{{0, 1, 1}, {0, 0, 0, 0}});
+static_assert(DateTime{{1970, 1, 1}, {0, 0, 0, 1}} > DateTime{{1970, 1, 1}, {0, 0, 0, 0}});
 
 }  // namespace chronexa
