@@ -10,6 +10,7 @@
 #pragma once
 
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 
 #include "int128.hpp"
@@ -22,8 +23,13 @@ struct Duration {
   // The longest decimal text of the count: "-170141183460469231731687303715884105728".
   static constexpr std::size_t max_text_size = 40;
 
-  static constexpr Duration seconds(std::int64_t secs) noexcept { return {mul_wide(secs, 1'000'000'000)}; }
-  static constexpr Duration milliseconds(std::int64_t ms) noexcept { return {mul_wide(ms, 1'000'000)}; }
+  // Exact: the full 64 x 64 -> 128-bit product, never out of range.
+  static constexpr Duration seconds(std::int64_t secs) noexcept {
+    return {mul_wide(secs, 1'000'000'000)};
+  }
+  static constexpr Duration milliseconds(std::int64_t ms) noexcept {
+    return {mul_wide(ms, 1'000'000)};
+  }
   static constexpr Duration microseconds(std::int64_t us) noexcept { return {mul_wide(us, 1'000)}; }
   static constexpr Duration nanoseconds(i128 ns) noexcept { return {ns}; }
 
@@ -35,7 +41,9 @@ struct Duration {
   // The count in decimal; returns the end. `out` needs max_text_size bytes.
   char* write_text(char* out) const noexcept;
 
-  friend constexpr Duration operator-(const Duration& a) noexcept { return {wrapping_neg(a.nanos)}; }
+  friend constexpr Duration operator-(const Duration& a) noexcept {
+    return {wrapping_neg(a.nanos)};
+  }
   friend constexpr Duration operator+(const Duration& a, const Duration& b) noexcept {
     return {wrapping_add(a.nanos, b.nanos)};
   }
@@ -48,7 +56,11 @@ struct Duration {
   }
 };
 
+static_assert(Duration::seconds(-1).nanos == -1'000'000'000);
 static_assert(Duration::seconds(INT64_MIN).nanos == mul_wide(INT64_MIN, 1'000'000'000));
+static_assert(Duration::milliseconds(INT64_MAX).nanos ==
+              static_cast<i128>(9'223'372'036'854'775'807) * 1'000'000);
+static_assert(Duration::seconds(1) == Duration::milliseconds(1'000));
 static_assert((Duration{i128_max} + Duration{1}).nanos == i128_min);
 static_assert((-Duration{i128_min}).nanos == i128_min);
 

@@ -6,14 +6,113 @@
 namespace chronexa::py {
 namespace {
 
+const Time& self_value(PyObject* self) noexcept { return value_of<Time>(self); }
+
+// Time(hour, minute, second, nanosecond=0): both the tuple constructor and
+// the vector call.
+constexpr std::string_view new_params[] = {"hour", "minute", "second", "nanosecond"};
+constexpr FunctionDescription new_desc{"Time", "__new__", new_params, 3};
+
+PyObject* construct(std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
+                    std::uint32_t nanosecond) {
+  return to_python(Time::from_hms_nano(hour, minute, second, nanosecond), "Invalid time: ");
+}
+
+PyObject* tp_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
+  std::uint8_t hour, minute, second;
+  std::uint32_t nanosecond = 0;
+  if (!bind_tuple(new_desc, args, kwargs, hour, minute, second, nanosecond)) return nullptr;
+  return construct(hour, minute, second, nanosecond);
+}
+
+PyObject* vectorcall(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+  std::uint8_t hour, minute, second;
+  std::uint32_t nanosecond = 0;
+  if (!bind_vector(new_desc, args, nargsf, kwnames, hour, minute, second, nanosecond))
+    return nullptr;
+  return construct(hour, minute, second, nanosecond);
+}
+
+// ---- properties ----
+
+PyObject* get_hour(PyObject* self, void*) { return to_python(self_value(self).hour); }
+PyObject* get_minute(PyObject* self, void*) { return to_python(self_value(self).minute); }
+PyObject* get_second(PyObject* self, void*) { return to_python(self_value(self).second); }
+PyObject* get_nanosecond(PyObject* self, void*) { return to_python(self_value(self).nanosecond); }
+
+// ---- methods ----
+
+constexpr std::string_view s_param[] = {"s"};
+
+PyObject* parse(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  static constexpr FunctionDescription desc{"Time", "parse", s_param, 1};
+  std::string_view s;
+  if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, s)) return nullptr;
+  return to_python(Time::parse(s), "Invalid time string: ");
+}
+
+PyObject* seconds_since_midnight(PyObject* self, PyObject*) {
+  return to_python(self_value(self).seconds_since_midnight());
+}
+
+PyObject* nanos_since_midnight(PyObject* self, PyObject*) {
+  return to_python(self_value(self).nanos_since_midnight());
+}
+
+// ---- protocol ----
+
+PyObject* str(PyObject* self) noexcept { return python_string(self_value(self)); }
+
+PyObject* repr(PyObject* self) noexcept {
+  const Time& t = self_value(self);
+  return python_string("Time(hour=", t.hour, ", minute=", t.minute, ", second=", t.second,
+                       ", nanosecond=", t.nanosecond, ")");
+}
+
+Py_hash_t hash(PyObject* self) noexcept {
+  const Time& t = self_value(self);
+  return Hasher().write(t.hour).write(t.minute).write(t.second).write(t.nanosecond).finish();
+}
+
+constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
+
+PyMethodDef methods[] = {
+    {"parse", method(entry<parse>), class_method,
+     "parse($cls, s)\n--\n\nParse a time from ISO format (HH:MM:SS[.fffffffff]).\n\n"
+     "Args:\n    s: The string to parse.\n\n"
+     "Returns:\n    Time: A new Time instance.\n\n"
+     "Raises:\n    ValueError: If the string is not a valid time."},
+    {"seconds_since_midnight", method(entry<seconds_since_midnight>), METH_NOARGS,
+     "seconds_since_midnight($self)\n--\n\n"
+     "Get total seconds since midnight (ignoring nanoseconds)."},
+    {"nanos_since_midnight", method(entry<nanos_since_midnight>), METH_NOARGS,
+     "nanos_since_midnight($self)\n--\n\nGet total nanoseconds since midnight."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef properties[] = {
+    {"hour", entry<get_hour>, nullptr, nullptr, nullptr},
+    {"minute", entry<get_minute>, nullptr, nullptr, nullptr},
+    {"second", entry<get_second>, nullptr, nullptr, nullptr},
+    {"nanosecond", entry<get_nanosecond>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
 const PyType_Slot slots[] = {
+    {Py_tp_new, slot(entry<tp_new>)},
+    {Py_tp_vectorcall, slot(entry<vectorcall>)},
+    {Py_tp_str, slot(entry<str>)},
+    {Py_tp_repr, slot(entry<repr>)},
+    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_richcompare, slot(entry<richcompare<Time>>)},
     {0, nullptr},
 };
 
 }  // namespace
 
 const ClassSpec time_class = {
-    "Time", "Time(hour, minute, second, nanosecond=0)\n--\n\n", sizeof(Object<Time>), true, slots, nullptr, nullptr, {}, &type_of<Time>,
+    "Time", "Time(hour, minute, second, nanosecond=0)\n--\n\n", sizeof(Object<Time>), true, slots,
+    methods, properties, {}, &type_of<Time>,
 };
 
 }  // namespace chronexa::py
