@@ -78,10 +78,11 @@ TEST(OffsetDateTime, FromLocalAndToLocal) {
   }
 }
 
-// Local and UTC times step across day, month and year ends; the road through
-// Unix timestamps is the oracle. Days around 1900-03-01, 2000-03-01, year ends
-// and both range ends, with offsets up to a whole day either way.
-TEST(OffsetDateTime, LocalUtcStepAgreesWithTimestamps) {
+// Local and UTC times, and moves by up to a day, step across day, month and
+// year ends; the road through Unix timestamps is the oracle. Days around
+// 1900-03-01, 2000-03-01, year ends and both range ends, with offsets and
+// moves up to a whole day either way.
+TEST(OffsetDateTime, CalendarStepAgreesWithTimestamps) {
   const std::int64_t windows[][2] = {
       {Date{1899, 12, 25}.days_since_unix_epoch(), Date{1900, 3, 3}.days_since_unix_epoch()},
       {Date{1999, 12, 25}.days_since_unix_epoch(), Date{2000, 3, 3}.days_since_unix_epoch()},
@@ -91,6 +92,8 @@ TEST(OffsetDateTime, LocalUtcStepAgreesWithTimestamps) {
   };
   const std::int32_t offsets[] = {-86'400, -86'399, -3'600, -1, 0, 1, 59, 19'800, 86'399, 86'400};
   const Time times[] = {{0, 0, 0, 0}, {0, 0, 1, 5}, {12, 0, 0, 0}, {23, 59, 59, 999'999'999}};
+  constexpr i128 day_ns = i128{86'400} * 1'000'000'000;
+  const i128 moves[] = {-day_ns - 1, -day_ns, -day_ns + 1, -1, 1, day_ns - 1, day_ns, day_ns + 1};
   for (const auto& w : windows)
     for (std::int64_t day = w[0]; day <= w[1]; ++day)
       for (const Time& time : times)
@@ -106,6 +109,15 @@ TEST(OffsetDateTime, LocalUtcStepAgreesWithTimestamps) {
           const auto local = DateTime::from_unix_timestamp(at.unix_timestamp() + offset, ns);
           ASSERT_EQ(OffsetDateTime::from_utc(at, UtcOffset{offset}).to_local(), local)
               << day << " " << offset;
+          for (const i128 ns_move : moves) {
+            const auto moved = OffsetDateTime::from_utc(at, UtcOffset{offset})
+                                   .add_duration(Duration::nanoseconds(ns_move));
+            const auto expected = at.add_duration(Duration::nanoseconds(ns_move));
+            ASSERT_EQ(moved.has_value(), expected.has_value()) << day << " " << offset;
+            if (moved) {
+              ASSERT_EQ(moved->utc, *expected) << day << " " << offset;
+            }
+          }
         }
 }
 

@@ -6,7 +6,7 @@ import datetime
 import re
 
 import pytest
-from hypothesis import assume, given, settings
+from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from chronexa import Date, DateTime, Duration, OffsetDateTime, Time, UtcOffset
@@ -108,6 +108,18 @@ def test_ordering_by_instant(la, oa, lb, ob):
     assert (x < y, x <= y, x > y, x >= y) == (a < b, a <= b, a > b, a >= b)
     assert (x == y) == (a == b and oa == ob)
     assert x.difference(y).total_nanos() == nanos(a) - nanos(b)
+
+
+@settings(max_examples=300)
+@given(st.datetimes(datetime.datetime(100, 1, 1), datetime.datetime(9900, 1, 1)), offsets_seconds,
+       st.one_of(st.integers(-(86400 * 10**6) - 5, 86400 * 10**6 + 5),
+                 st.integers(-(10**15), 10**15)))
+def test_add_duration_agrees_with_timedelta(local, off, us):
+    aware = local.replace(tzinfo=tz(off))
+    moved = aware + datetime.timedelta(microseconds=us)
+    x = ours(aware).add_duration(Duration.microseconds(us))
+    assert x == ours(moved)
+    assert str(x) == expected_text(moved)
 
 
 def test_same_instant_other_offset():
