@@ -24,7 +24,7 @@ ROWS = [
     Row("str(OffsetDateTime)", "str(o)", "datetime.isoformat()", "po.isoformat()", SETUP, 0.25),
     Row("repr(OffsetDateTime)", "repr(o)", "repr(datetime)", "repr(po)", SETUP),
     Row("OffsetDateTime.from_local", "OffsetDateTime.from_local(d, t, off)",
-        "datetime.combine(d, t, tzinfo=tz)", "datetime.datetime.combine(pd, pt, tzinfo=tz)", SETUP),
+        "datetime.combine(tzinfo=tz)", "datetime.datetime.combine(pd, pt, tzinfo=tz)", SETUP),
     Row("OffsetDateTime.to_local()", "o.to_local()", "datetime.astimezone(tz)", "pu.astimezone(tz)",
         SETUP),
     Row("OffsetDateTime.add_duration", "o.add_duration(dur)", "datetime + timedelta", "po + pdur",

@@ -12,8 +12,9 @@ constexpr std::int64_t nanos_per_day = 86'400 * nanos_per_second;
 // then moves by at most one day, so it steps through the calendar: this gives
 // what the road through Unix timestamps (DateTime::from_unix_timestamp) gives,
 // without its two day-count conversions. Converting between local time and
-// UTC and moving by less than a day are all such steps; the step takes the
-// core parse from about 55 ns to 30 ns and to_local from 23 ns to 3 ns.
+// UTC and moving by up to a day are all such steps: to_local takes about 3 ns
+// instead of 23 ns, from_local 7 ns instead of 29 ns, and moving by an hour
+// 8 ns instead of 18 ns.
 std::expected<DateTime, DateError> step(const DateTime& dt, std::int64_t delta) noexcept {
   Date d = dt.date;
   auto t = static_cast<std::int64_t>(dt.time.nanos_since_midnight()) + delta;  // (-1 day, 2 days)
