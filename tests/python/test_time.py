@@ -33,6 +33,7 @@ def test_fields_and_default(new):
     assert (t.hour, t.minute, t.second, t.nanosecond) == (23, 59, 59, 999_999_999)
     assert new(12, 0, 0).nanosecond == 0
     assert new(second=3, minute=2, hour=1, nanosecond=4) == new(1, 2, 3, 4)
+    assert new(True, 2, 3) == new(1, 2, 3)
 
 
 @pytest.mark.parametrize("args", [(24, 0, 0), (0, 60, 0), (0, 0, 60), (23, 59, 60), (0, 0, 0, 10**9)])
@@ -46,11 +47,9 @@ def test_invalid_time(new, args):
     "args, exc, message, note",
     [
         ((300, 0, 0), OverflowError, "out of range integral type conversion attempted", "hour"),
-        ((0, -1, 0), OverflowError, "out of range integral type conversion attempted", "minute"),
         ((0, 0, 1.0), TypeError, "'float' object cannot be interpreted as an integer", "second"),
         ((1, 2, 3, None), TypeError, "'NoneType' object cannot be interpreted as an integer", "nanosecond"),
         ((1, 2, 3, 2**32), OverflowError, "out of range integral type conversion attempted", "nanosecond"),
-        ((1, 2, 3, 2**64), OverflowError, "Python int too large to convert to C long", "nanosecond"),
     ],
 )
 def test_conversion_errors(new, args, exc, message, note):
@@ -66,7 +65,6 @@ def test_conversion_errors(new, args, exc, message, note):
         ((1, 2, 3, 4, 5), {}, "Time.__new__() takes from 3 to 4 positional arguments but 5 were given"),
         ((1,), {}, "Time.__new__() missing 2 required positional arguments: 'minute' and 'second'"),
         ((1, 2, 3), {"hour": 1}, "Time.__new__() got multiple values for argument 'hour'"),
-        ((1, 2, 3), {"nanos": 1}, "Time.__new__() got an unexpected keyword argument 'nanos'"),
     ],
 )
 def test_binding_errors(new, args, kwargs, message):
