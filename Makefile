@@ -51,7 +51,7 @@ bench: build
 package-check:
 	rm -rf $(BUILD)/wheel $(BUILD)/site
 	$(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel .
-	$(PYTHON) -m pip install -q --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
+	$(PYTHON) -m pip install -q --root-user-action=ignore --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
 
