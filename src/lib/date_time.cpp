@@ -43,18 +43,41 @@ std::expected<DateTime, DateError> DateTime::from_unix_timestamp(std::int64_t se
                               static_cast<std::uint8_t>(sec % 60), static_cast<std::uint32_t>(n)}};
 }
 
+namespace {
+
+constexpr std::int64_t nanos_per_day = 86'400 * nanos_per_second;
+
+// The time of day `t` nanoseconds after midnight, t in [0, nanos_per_day).
+constexpr Time time_of_day(std::int64_t t) noexcept {
+  const auto sec = static_cast<std::uint32_t>(t / nanos_per_second);  // [0, 86399]
+  return Time{static_cast<std::uint8_t>(sec / 3600), static_cast<std::uint8_t>(sec % 3600 / 60),
+              static_cast<std::uint8_t>(sec % 60), static_cast<std::uint32_t>(t % nanos_per_second)};
+}
+
+}  // namespace
+
 std::expected<DateTime, DateError> DateTime::add_duration(Duration d) const noexcept {
-  // Durations within about 292 years split by 64-bit division, which is much
-  // cheaper than the 128-bit one; from_unix_timestamp floors the nanosecond sum.
-  if (d.nanos >= INT64_MIN && d.nanos <= INT64_MAX) {
-    const auto n = static_cast<std::int64_t>(d.nanos);
-    const std::int64_t secs = unix_timestamp() + n / nanos_per_second;  // |.| < 2^57
-    const std::int64_t nanos = std::int64_t{time.nanosecond} + n % nanos_per_second;
-    return from_unix_timestamp(secs, static_cast<std::int32_t>(nanos));  // (-10^9, 2 * 10^9)
+  // Durations within about 292 years move the time of day in 64-bit
+  // arithmetic, and the date only by the whole days carried, if any: the same
+  // instant as the 128-bit sum below, without 128-bit division.
+  std::int64_t t;
+  if (d.nanos >= INT64_MIN && d.nanos <= INT64_MAX &&
+      !__builtin_add_overflow(static_cast<std::int64_t>(time.nanos_since_midnight()),
+                              static_cast<std::int64_t>(d.nanos), &t)) {
+    std::int64_t days = t / nanos_per_day;  // [-106752, 106752]
+    std::int64_t rem = t % nanos_per_day;
+    if (rem < 0) {
+      days -= 1;
+      rem += nanos_per_day;
+    }
+    if (days == 0) return DateTime{date, time_of_day(rem)};
+    const auto moved = date_of_day(date.days_since_unix_epoch() + days);  // cannot overflow
+    if (!moved) return std::unexpected(moved.error());
+    return DateTime{*moved, time_of_day(rem)};
   }
-  const auto t = checked_add(unix_timestamp_nanos(), d.nanos);
-  if (!t) return std::unexpected(DateError::OutOfRange);
-  const SecondsNanos split = floor_div_1e9(*t);
+  const auto total = checked_add(unix_timestamp_nanos(), d.nanos);
+  if (!total) return std::unexpected(DateError::OutOfRange);
+  const SecondsNanos split = floor_div_1e9(*total);
   if (split.secs < INT64_MIN || split.secs > INT64_MAX) return std::unexpected(DateError::OutOfRange);
   return from_unix_timestamp(static_cast<std::int64_t>(split.secs),
                              static_cast<std::int32_t>(split.nanos));

@@ -139,6 +139,34 @@ TEST(DateTime, AddDurationIsCheckedNeverWrapped) {
   EXPECT_EQ(text(epoch.add_duration({static_cast<i128>(INT64_MAX) * 1'000'000'000})), "OutOfRange");
 }
 
+// Durations that fit 64 bits take a time-of-day path; every result must be
+// the instant of the plain 128-bit sum.
+TEST(DateTime, AddDurationAgreesWithTheNanosecondSum) {
+  std::mt19937_64 rng(11);
+  std::uniform_int_distribution<std::int64_t> secs(DateTime::min_unix_seconds,
+                                                   DateTime::max_unix_seconds);
+  std::uniform_int_distribution<std::int32_t> nanos(0, 999'999'999);
+  const std::int64_t spans[] = {1'000, 86'400'000'000'000, 1'000'000'000'000'000'000, INT64_MAX};
+  for (int i = 0; i < 100'000; ++i) {
+    // Near the range ends one time in eight, so that some sums leave it.
+    const std::int64_t s = i % 8 == 0   ? (i % 16 == 0 ? DateTime::min_unix_seconds + 86'400 * (i % 3)
+                                                       : DateTime::max_unix_seconds - 86'400 * (i % 3))
+                                        : secs(rng);
+    const DateTime a = *DateTime::from_unix_timestamp(s, nanos(rng));
+    std::uniform_int_distribution<std::int64_t> span(-spans[i % 4], spans[i % 4]);
+    const std::int64_t n = i % 5 == 0 ? INT64_MIN + i : span(rng);
+    const i128 total = a.unix_timestamp_nanos() + n;
+    const auto r = a.add_duration({n});
+    if (total < static_cast<i128>(DateTime::min_unix_seconds) * 1'000'000'000 ||
+        total >= static_cast<i128>(DateTime::max_unix_seconds + 1) * 1'000'000'000) {
+      ASSERT_FALSE(r) << s << " + " << n;
+      continue;
+    }
+    ASSERT_TRUE(r) << s << " + " << n;
+    ASSERT_EQ(r->unix_timestamp_nanos(), total) << s << " + " << n;
+  }
+}
+
 TEST(DateTime, DifferenceIsExactAndAntisymmetric) {
   std::mt19937_64 rng(7);
   std::uniform_int_distribution<std::int64_t> secs(DateTime::min_unix_seconds,
