@@ -16,6 +16,16 @@ namespace {
   return Date::from_days_since_unix_epoch(days);
 }
 
+constexpr std::int64_t nanos_per_day = 86'400 * nanos_per_second;
+
+// The time of day `t` nanoseconds after midnight, t in [0, nanos_per_day).
+constexpr Time time_of_day(std::int64_t t) noexcept {
+  const auto sec = static_cast<std::uint32_t>(t / nanos_per_second);  // [0, 86399]
+  const auto nanos = static_cast<std::uint32_t>(t % nanos_per_second);
+  return Time{static_cast<std::uint8_t>(sec / 3600), static_cast<std::uint8_t>(sec % 3600 / 60),
+              static_cast<std::uint8_t>(sec % 60), nanos};
+}
+
 }  // namespace
 
 std::expected<DateTime, DateError> DateTime::from_unix_timestamp(std::int64_t secs,
@@ -43,19 +53,6 @@ std::expected<DateTime, DateError> DateTime::from_unix_timestamp(std::int64_t se
                               static_cast<std::uint8_t>(sec % 60), static_cast<std::uint32_t>(n)}};
 }
 
-namespace {
-
-constexpr std::int64_t nanos_per_day = 86'400 * nanos_per_second;
-
-// The time of day `t` nanoseconds after midnight, t in [0, nanos_per_day).
-constexpr Time time_of_day(std::int64_t t) noexcept {
-  const auto sec = static_cast<std::uint32_t>(t / nanos_per_second);  // [0, 86399]
-  return Time{static_cast<std::uint8_t>(sec / 3600), static_cast<std::uint8_t>(sec % 3600 / 60),
-              static_cast<std::uint8_t>(sec % 60), static_cast<std::uint32_t>(t % nanos_per_second)};
-}
-
-}  // namespace
-
 std::expected<DateTime, DateError> DateTime::add_duration(Duration d) const noexcept {
   // Durations within about 292 years move the time of day in 64-bit
   // arithmetic, and the date only by the whole days carried, if any: the same
@@ -78,7 +75,8 @@ std::expected<DateTime, DateError> DateTime::add_duration(Duration d) const noex
   const auto total = checked_add(unix_timestamp_nanos(), d.nanos);
   if (!total) return std::unexpected(DateError::OutOfRange);
   const SecondsNanos split = floor_div_1e9(*total);
-  if (split.secs < INT64_MIN || split.secs > INT64_MAX) return std::unexpected(DateError::OutOfRange);
+  if (split.secs < INT64_MIN || split.secs > INT64_MAX)
+    return std::unexpected(DateError::OutOfRange);
   return from_unix_timestamp(static_cast<std::int64_t>(split.secs),
                              static_cast<std::int32_t>(split.nanos));
 }
@@ -133,8 +131,9 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
       if (digit > 9) return false;
       nanos = nanos * 10 + digit;
     }
-    static constexpr std::uint32_t scale[10] = {0,       100'000'000, 10'000'000, 1'000'000, 100'000,
-                                                10'000,  1'000,       100,        10,        1};
+    static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000,
+                                                100'000, 10'000,     1'000,      100,
+                                                10,      1};
     nanos *= scale[end - f];
   }
   const auto year = static_cast<std::int32_t>(y1 * 100 + y2);

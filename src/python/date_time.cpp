@@ -130,7 +130,8 @@ PyMethodDef methods[] = {
     {"from_unix_timestamp", method(entry<from_unix_timestamp>), class_method,
      "from_unix_timestamp($cls, secs, nanos=0)\n--\n\n"
      "Create a DateTime from Unix timestamp (seconds and nanoseconds).\n\n"
-     "Args:\n    secs: Seconds since Unix epoch.\n    nanos: Additional nanoseconds (default=0).\n\n"
+     "Args:\n    secs: Seconds since Unix epoch.\n"
+     "    nanos: Additional nanoseconds (default=0).\n\n"
      "Returns:\n    DateTime: A new DateTime instance.\n\n"
      "Raises:\n    ValueError: If the timestamp is invalid."},
     {"now_utc", method(entry<now_utc>), METH_NOARGS | METH_CLASS,

@@ -43,7 +43,9 @@ PyObject* repr(PyObject* self) noexcept {
   return python_string("UtcOffset.from_seconds(", self_value(self).seconds, ")");
 }
 
-Py_hash_t hash(PyObject* self) noexcept { return Hasher().write(self_value(self).seconds).finish(); }
+Py_hash_t hash(PyObject* self) noexcept {
+  return Hasher().write(self_value(self).seconds).finish();
+}
 
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 

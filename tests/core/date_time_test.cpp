@@ -40,15 +40,15 @@ struct TimestampCase {
   const char* expected;
 };
 
-class FromUnixTimestamp : public testing::TestWithParam<TimestampCase> {};
+class DateTimeFromUnixTimestamp : public testing::TestWithParam<TimestampCase> {};
 
-TEST_P(FromUnixTimestamp, SplitsAndReportsRange) {
+TEST_P(DateTimeFromUnixTimestamp, SplitsAndReportsRange) {
   const auto& c = GetParam();
   EXPECT_EQ(text(DateTime::from_unix_timestamp(c.secs, c.nanos)), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, FromUnixTimestamp,
+    Table, DateTimeFromUnixTimestamp,
     testing::Values(
         TimestampCase{0, 0, "1970-01-01T00:00:00Z"},
         TimestampCase{-1, 0, "1969-12-31T23:59:59Z"},
@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         TimestampCase{DateTime::min_unix_seconds, -1, "OutOfRange"},
         TimestampCase{DateTime::min_unix_seconds - 1, 0, "OutOfRange"},
         TimestampCase{DateTime::min_unix_seconds - 1, 1'000'000'000, "-2147483648-01-01T00:00:00Z"},
-        TimestampCase{DateTime::max_unix_seconds, 999'999'999, "2147483647-12-31T23:59:59.999999999Z"},
+        TimestampCase{DateTime::max_unix_seconds, 999'999'999,
+                      "2147483647-12-31T23:59:59.999999999Z"},
         TimestampCase{DateTime::max_unix_seconds, 1'000'000'000, "OutOfRange"},
         TimestampCase{DateTime::max_unix_seconds + 1, 0, "OutOfRange"},
         TimestampCase{DateTime::max_unix_seconds + 1, -1, "2147483647-12-31T23:59:59.999999999Z"},
@@ -149,9 +150,9 @@ TEST(DateTime, AddDurationAgreesWithTheNanosecondSum) {
   const std::int64_t spans[] = {1'000, 86'400'000'000'000, 1'000'000'000'000'000'000, INT64_MAX};
   for (int i = 0; i < 100'000; ++i) {
     // Near the range ends one time in eight, so that some sums leave it.
-    const std::int64_t s = i % 8 == 0   ? (i % 16 == 0 ? DateTime::min_unix_seconds + 86'400 * (i % 3)
-                                                       : DateTime::max_unix_seconds - 86'400 * (i % 3))
-                                        : secs(rng);
+    const std::int64_t near_end = i % 16 == 0 ? DateTime::min_unix_seconds + 86'400 * (i % 3)
+                                              : DateTime::max_unix_seconds - 86'400 * (i % 3);
+    const std::int64_t s = i % 8 == 0 ? near_end : secs(rng);
     const DateTime a = *DateTime::from_unix_timestamp(s, nanos(rng));
     std::uniform_int_distribution<std::int64_t> span(-spans[i % 4], spans[i % 4]);
     const std::int64_t n = i % 5 == 0 ? INT64_MIN + i : span(rng);
@@ -232,7 +233,8 @@ TEST(DateTime, FixedLayoutAgreesWithGeneralGrammar) {
     for (char& c : s)
       if (c == '0') c = static_cast<char>('0' + rng() % 10);
     if (rng() % 4 == 0) s[10] = ' ';
-    if (const auto digits = rng() % 11; digits > 0) s += '.' + std::to_string(rng()).substr(0, digits);
+    if (const auto digits = rng() % 11; digits > 0)
+      s += '.' + std::to_string(rng()).substr(0, digits);
     s += rng() % 2 ? 'Z' : 'z';
     if (rng() % 3 == 0) s[rng() % s.size()] = alphabet[rng() % alphabet.size()];
     if (i % 5 == 0) {  // mostly valid values: month, day, hour, minute, second in range
@@ -252,9 +254,9 @@ struct ParseCase {
   const char* expected;  // the text form, or nullptr for a refusal
 };
 
-class Parse : public testing::TestWithParam<ParseCase> {};
+class DateTimeParse : public testing::TestWithParam<ParseCase> {};
 
-TEST_P(Parse, AcceptsAndRefuses) {
+TEST_P(DateTimeParse, AcceptsAndRefuses) {
   const auto& c = GetParam();
   const auto r = DateTime::parse(c.text);
   if (c.expected == nullptr) {
@@ -266,7 +268,7 @@ TEST_P(Parse, AcceptsAndRefuses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, Parse,
+    Table, DateTimeParse,
     testing::Values(
         ParseCase{"2024-01-01T12:00:00Z", "2024-01-01T12:00:00Z"},
         ParseCase{"2024-01-01T12:00:00z", "2024-01-01T12:00:00Z"},

@@ -18,13 +18,13 @@ struct TextCase {
   const char* expected;
 };
 
-class OffsetText : public testing::TestWithParam<TextCase> {};
+class UtcOffsetText : public testing::TestWithParam<TextCase> {};
 
-TEST_P(OffsetText, WholeMinutesAsHhMmLeftoverSecondsAppended) {
+TEST_P(UtcOffsetText, WholeMinutesAsHhMmLeftoverSecondsAppended) {
   EXPECT_EQ(text(*UtcOffset::from_seconds(GetParam().seconds)), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, OffsetText,
+INSTANTIATE_TEST_SUITE_P(Table, UtcOffsetText,
                          testing::Values(TextCase{0, "+00:00"}, TextCase{19'800, "+05:30"},
                                          TextCase{-18'000, "-05:00"}, TextCase{-19'800, "-05:30"},
                                          TextCase{86'340, "+23:59"}, TextCase{86'400, "+24:00"},

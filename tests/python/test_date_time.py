@@ -102,7 +102,8 @@ def test_from_unix_timestamp_out_of_range(secs, nanos):
     assert e.value.args == ("Invalid timestamp: OutOfRange",)
 
 
-@pytest.mark.parametrize("args, note", [((0, 2**31), "nanos"), ((2**63, 0), "secs"), ((0.5,), "secs")])
+@pytest.mark.parametrize("args, note", [((0, 2**31), "nanos"), ((2**63, 0), "secs"),
+                                        ((0.5,), "secs")])
 def test_from_unix_timestamp_conversion_errors(args, note):
     with pytest.raises((OverflowError, TypeError)) as e:
         DateTime.from_unix_timestamp(*args)
