@@ -18,19 +18,11 @@ def std_text(seconds):
     return datetime.datetime(2000, 1, 1, tzinfo=tz).isoformat()[len("2000-01-01T00:00:00"):]
 
 
-@pytest.mark.parametrize("seconds, text", [
-    (0, "+00:00"), (19800, "+05:30"), (-18000, "-05:00"), (3661, "+01:01:01"), (59, "+00:00:59"),
-    (-59, "-00:00:59"), (86340, "+23:59"), (86400, "+24:00"), (-86400, "-24:00"),
-])
-def test_text_table(seconds, text):
-    o = UtcOffset.from_seconds(seconds)
-    assert (str(o), o.as_seconds()) == (text, seconds)
-    assert repr(o) == f"UtcOffset.from_seconds({seconds})"
-
-
 def test_text_agrees_with_isoformat():
     for seconds in [*range(-86399, 86400, 7), -3661, -1, 1, 3599, 3601]:
         assert str(UtcOffset.from_seconds(seconds)) == std_text(seconds), seconds
+    # Python's timezone stops short of a whole day.
+    assert [str(UtcOffset.from_seconds(s)) for s in (86400, -86400)] == ["+24:00", "-24:00"]
 
 
 @settings(max_examples=300)
@@ -40,8 +32,8 @@ def test_order_hash_and_repr_follow_the_seconds(a, b):
     assert (x < y, x <= y, x == y, x != y, x > y, x >= y) == (a < b, a <= b, a == b, a != b,
                                                               a > b, a >= b)
     assert (x == y) == (hash(x) == hash(y))
-    assert eval(repr(x)) == x
-    assert x.is_utc() is (a == 0)
+    assert repr(x) == f"UtcOffset.from_seconds({a})" and eval(repr(x)) == x
+    assert x.as_seconds() == a and x.is_utc() is (a == 0)
 
 
 @pytest.mark.parametrize("seconds, value", [
@@ -64,14 +56,7 @@ def test_out_of_range(call):
 
 
 def test_from_hours_minutes():
-    for sign in (True, False):
-        for hours in range(24):
-            for minutes in range(0, 60, 7):
-                seconds = (hours * 3600 + minutes * 60) * (1 if sign else -1)
-                o = UtcOffset.from_hours_minutes(sign, hours, minutes)
-                assert o == UtcOffset.from_seconds(seconds)
-                assert hash(o) == hash(UtcOffset.from_seconds(seconds))
-    assert str(UtcOffset.from_hours_minutes(True, 23, 59)) == "+23:59"
+    assert UtcOffset.from_hours_minutes(True, 23, 59).as_seconds() == 86340
     assert str(UtcOffset.from_hours_minutes(sign_positive=False, hours=5, minutes=30)) == "-05:30"
     zero = UtcOffset.from_hours_minutes(False, 0, 0)
     assert zero.is_utc() is True and str(zero) == "+00:00" and zero.as_seconds() == 0
