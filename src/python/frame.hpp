@@ -225,12 +225,17 @@ PyObject* python_string(const P&... pieces) noexcept {
 // to it, in order (at most 23 bytes); the result is never -1.
 class Hasher {
  public:
+  // Fields are packed into 64-bit words as they come: after inlining, the
+  // offsets are constants and the words stay in registers (bytes stored to a
+  // buffer and reloaded as words would stall on store forwarding).
   template <std::integral T>
   Hasher& write(T v) noexcept {
-    auto u = static_cast<std::make_unsigned_t<T>>(v);
-    if constexpr (std::endian::native == std::endian::big) u = std::byteswap(u);
-    std::memcpy(buf_ + len_, &u, sizeof u);
-    len_ += sizeof u;
+    static_assert(sizeof(T) <= 8);
+    const std::uint64_t u = static_cast<std::make_unsigned_t<T>>(v);
+    const std::size_t shift = (len_ % 8) * 8;
+    words_[len_ / 8] |= u << shift;
+    if (shift != 0 && shift + 8 * sizeof(T) > 64) words_[len_ / 8 + 1] |= u >> (64 - shift);
+    len_ += sizeof(T);
     return *this;
   }
   Hasher& write(i128 v) noexcept {
@@ -253,10 +258,9 @@ class Hasher {
       v0 ^= m;
     };
     const std::size_t full = len_ / 8;
-    for (std::size_t i = 0; i < full; ++i) compress(word(i));
-    // The bytes past the message are zero: the last block is the tail, zero
-    // padded, with the length in its top byte.
-    compress(word(full) | static_cast<std::uint64_t>(len_) << 56);
+    for (std::size_t i = 0; i < full; ++i) compress(words_[i]);
+    // The last block: the remaining bytes, zero padded, length in the top byte.
+    compress(words_[full] | static_cast<std::uint64_t>(len_) << 56);
     v2 ^= 0xff;
     round();
     round();
@@ -267,14 +271,7 @@ class Hasher {
   }
 
  private:
-  std::uint64_t word(std::size_t i) const noexcept {
-    std::uint64_t w;
-    std::memcpy(&w, buf_ + 8 * i, 8);
-    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-    return w;
-  }
-
-  unsigned char buf_[24] = {};
+  std::uint64_t words_[3] = {};  // little-endian byte order by construction
   std::size_t len_ = 0;
 };
 
