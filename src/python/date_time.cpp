@@ -33,27 +33,15 @@ PyObject* get_time(PyObject* self, void*) { return to_python(self_value(self).ti
 
 // ---- methods ----
 
-// The refusal quotes the input as repr() would, so control characters and
-// quotes in it come out escaped. Built as an ordinary str: no length limit.
-[[gnu::cold, gnu::noinline]] PyObject* parse_error(std::string_view s) noexcept {
-  PyObject* text = PyUnicode_FromStringAndSize(s.data(), static_cast<Py_ssize_t>(s.size()));
-  if (text == nullptr) return nullptr;
-  PyObject* message = PyUnicode_FromFormat(
-      "Invalid datetime string %R. Expected format: YYYY-MM-DDTHH:MM:SS[.fffffffff]Z", text);
-  Py_DECREF(text);
-  if (message == nullptr) return nullptr;
-  PyErr_SetObject(PyExc_ValueError, message);
-  Py_DECREF(message);
-  return nullptr;
-}
-
 PyObject* parse(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   static constexpr std::string_view params[] = {"s"};
   static constexpr FunctionDescription desc{"DateTime", "parse", params, 1};
   std::string_view s;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, s)) return nullptr;
   const std::optional<DateTime> r = DateTime::parse(s);
-  if (!r) return parse_error(s);
+  if (!r)
+    return value_error_quoting("Invalid datetime string ", s,
+                               ". Expected format: YYYY-MM-DDTHH:MM:SS[.fffffffff]Z");
   return to_python(*r);
 }
 

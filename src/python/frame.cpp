@@ -71,6 +71,18 @@ PyObject* value_error(std::string_view prefix, std::string_view name) noexcept {
   return nullptr;
 }
 
+PyObject* value_error_quoting(const char* before, std::string_view input,
+                              const char* after) noexcept {
+  PyObject* text = PyUnicode_FromStringAndSize(input.data(), static_cast<Py_ssize_t>(input.size()));
+  if (text == nullptr) return nullptr;
+  PyObject* message = PyUnicode_FromFormat("%s%R%s", before, text, after);
+  Py_DECREF(text);
+  if (message == nullptr) return nullptr;
+  PyErr_SetObject(PyExc_ValueError, message);
+  Py_DECREF(message);
+  return nullptr;
+}
+
 // ---- text ----
 
 PyObject* FormatBuffer::to_str() const noexcept {

@@ -133,6 +133,11 @@ void* slot(F f) noexcept {
 // ValueError(prefix + name): the translation of every core error.
 PyObject* value_error(std::string_view prefix, std::string_view name) noexcept;
 
+// ValueError(before + repr(input) + after): refused text is quoted as repr()
+// shows it, so control characters come out escaped, and at any length.
+PyObject* value_error_quoting(const char* before, std::string_view input,
+                              const char* after) noexcept;
+
 // A null result from the interpreter where an object was required: prints the
 // pending exception as unraisable, then faults.
 [[noreturn]] void null_result();

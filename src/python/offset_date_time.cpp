@@ -35,27 +35,15 @@ PyObject* from_local(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObjec
   return to_python(OffsetDateTime::from_local(date, time, offset), "Invalid local datetime: ");
 }
 
-// The refusal quotes the argument as repr() shows it, so control characters
-// come out escaped and no length limit applies.
-[[gnu::cold]] PyObject* parse_error(std::string_view s) noexcept {
-  PyObject* text = PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "strict");
-  if (text == nullptr) return nullptr;
-  PyObject* message = PyUnicode_FromFormat(
-      "Invalid offset datetime string %R. %s", text,
-      "Expected RFC 3339 format: YYYY-MM-DDTHH:MM:SS[.fffffffff][Z|\u00B1HH:MM]");
-  Py_DECREF(text);
-  if (message == nullptr) return nullptr;
-  PyErr_SetObject(PyExc_ValueError, message);
-  Py_DECREF(message);
-  return nullptr;
-}
-
 PyObject* parse(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   static constexpr FunctionDescription desc{"OffsetDateTime", "parse", s_param, 1};
   std::string_view s;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, s)) return nullptr;
   const auto r = OffsetDateTime::parse(s);
-  if (!r) return parse_error(s);
+  if (!r)
+    return value_error_quoting(
+        "Invalid offset datetime string ", s,
+        ". Expected RFC 3339 format: YYYY-MM-DDTHH:MM:SS[.fffffffff][Z|\u00B1HH:MM]");
   return to_python(*r);
 }
 
