@@ -1,238 +1,129 @@
 # SPDX-License-Identifier: MIT
-"""DateTime: calendar.timegm and the standard library's aware datetime (UTC) as
-oracles for years 1 to 9999, round trips over the whole range."""
+"""DateTime: calendar.timegm and the standard library's aware datetime (UTC) as oracles for
+years 1 to 9999; round trips and exact integer arithmetic over the whole range."""
 import calendar
 import datetime
 import time
 
 import pytest
-from hypothesis import given, settings
-from hypothesis import strategies as st
+from hypothesis import example, given, settings, strategies as st
 
 from chronexa import Date, DateTime, Duration, Time
 
-UTC = datetime.timezone.utc
+UTC, SECOND, US = datetime.timezone.utc, datetime.timedelta(0, 1), datetime.timedelta(0, 0, 1)
 EPOCH = datetime.datetime(1970, 1, 1, tzinfo=UTC)
 MIN_SECS, MAX_SECS = -67768100567971200, 67767976233532799
-STD_MIN_SECS = calendar.timegm((1, 1, 1, 0, 0, 0))
-STD_MAX_SECS = calendar.timegm((9999, 12, 31, 23, 59, 59))
 FORMAT = "Expected format: YYYY-MM-DDTHH:MM:SS[.fffffffff]Z"
-
-std_datetimes = st.datetimes(timezones=st.just(UTC))
-extra_nanos = st.integers(0, 999)  # below the standard library's microsecond
-any_secs = st.integers(MIN_SECS, MAX_SECS)
-any_nanos = st.integers(0, 999_999_999)
-date_times = st.builds(DateTime.from_unix_timestamp, any_secs, any_nanos)
+ts, NOON = DateTime.from_unix_timestamp, DateTime.parse("2024-01-01T12:00:00Z")
+std_datetimes, any_secs = st.datetimes(timezones=st.just(UTC)), st.integers(MIN_SECS, MAX_SECS)
 
 
-def from_std(p, extra=0):
+def from_std(p, extra=0):  # extra: nanoseconds below the standard library's microsecond
     return DateTime(Date(p.year, p.month, p.day),
                     Time(p.hour, p.minute, p.second, p.microsecond * 1000 + extra))
 
 
-def fields(dt):
-    d, t = dt.date, dt.time
-    return (d.year, d.month, d.day, t.hour, t.minute, t.second, t.nanosecond)
+@settings(max_examples=500)
+@given(std_datetimes, st.integers(0, 999), st.integers(-(2**31), 2**31 - 1), std_datetimes,
+       st.integers(0, 999))
+def test_against_timegm_and_aware_datetime(p, extra, nanos, q, m):
+    secs, n = calendar.timegm(p.utctimetuple()), p.microsecond * 1000 + extra
+    a, b, ka, kb = ts(secs, n), from_std(q, m), (p, extra), (q, m)
+    assert a == from_std(p, extra) and a.unix_timestamp() == secs == (p - EPOCH) // SECOND
+    assert a.unix_timestamp_nanos() == secs * 10**9 + n
+    fraction = f".{n:09d}".rstrip("0") if n else ""
+    assert str(a) == p.replace(tzinfo=None, microsecond=0).isoformat() + fraction + "Z"
+    s, r = divmod(secs * 10**9 + nanos, 10**9)  # any 32-bit count is split by floor division
+    if calendar.timegm((1, 1, 1, 0, 0, 0)) <= s <= calendar.timegm((9999, 12, 31, 23, 59, 59)):
+        assert ts(secs=secs, nanos=nanos) == from_std(EPOCH + s * SECOND, r)
+    assert (a < b, a <= b, a == b, a != b, a > b, a >= b) == (
+        ka < kb, ka <= kb, ka == kb, ka != kb, ka > kb, ka >= kb)
+    assert hash(a) == hash(from_std(p, extra)) and (a == b) == (hash(a) == hash(b))
+    d = (q - p) // US * 1000 + m - extra
+    assert b.difference(a).total_nanos() == d and a.add_duration(Duration.nanoseconds(d)) == b
 
 
-def std_fields(p, extra=0):
-    return (p.year, p.month, p.day, p.hour, p.minute, p.second, p.microsecond * 1000 + extra)
-
-
-# ---- construction and timestamps ----
-
-
-@pytest.mark.parametrize("new", [DateTime, lambda *a, **k: DateTime.__new__(DateTime, *a, **k)],
-                         ids=["vectorcall", "tp_new"])
-def test_constructor(new):
-    d, t = Date(2024, 2, 29), Time(23, 59, 59, 1)
-    dt = new(d, t)
-    assert dt.date == d and dt.time == t
-    assert new(time=t, date=d) == dt
-    with pytest.raises(TypeError) as e:
-        new(t, d)
-    assert e.value.args == ("'Time' object is not an instance of 'Date'",)
-    assert e.value.__notes__ == ["while processing 'date'"]
-
-
-@settings(max_examples=400)
-@given(std_datetimes, extra_nanos)
-def test_timestamps_agree_with_timegm(p, extra):
-    secs = calendar.timegm(p.utctimetuple())
-    nanos = p.microsecond * 1000 + extra
-    dt = DateTime.from_unix_timestamp(secs, nanos)
-    assert fields(dt) == std_fields(p, extra)
-    assert dt == from_std(p, extra)
-    assert dt.unix_timestamp() == secs == (p - EPOCH) // datetime.timedelta(seconds=1)
-    assert dt.unix_timestamp_nanos() == secs * 10**9 + nanos
-
-
-@settings(max_examples=400)
-@given(st.integers(STD_MIN_SECS + 3, STD_MAX_SECS - 3), st.integers(-(2**31), 2**31 - 1))
-def test_any_32_bit_nanos_is_floor_split(secs, nanos):
-    s, n = divmod(secs * 10**9 + nanos, 10**9)
-    p = EPOCH + datetime.timedelta(seconds=s)
-    dt = DateTime.from_unix_timestamp(secs=secs, nanos=nanos)
-    assert fields(dt) == std_fields(p, n)
-
-
-@pytest.mark.parametrize("args, text", [
-    ((0,), "1970-01-01T00:00:00Z"),
-    ((0, 2**31 - 1), "1970-01-01T00:00:02.147483647Z"),
-    ((MIN_SECS, 0), "-2147483648-01-01T00:00:00Z"),
-    ((MAX_SECS, 999_999_999), "2147483647-12-31T23:59:59.999999999Z"),
-])
-def test_from_unix_timestamp_table(args, text):
-    assert str(DateTime.from_unix_timestamp(*args)) == text
-
-
-@pytest.mark.parametrize("secs, nanos", [(MIN_SECS - 1, 0), (MIN_SECS, -1), (MAX_SECS + 1, 0),
-                                         (MAX_SECS, 10**9)])
-def test_from_unix_timestamp_out_of_range(secs, nanos):
-    with pytest.raises(ValueError) as e:
-        DateTime.from_unix_timestamp(secs, nanos)
-    assert e.value.args == ("Invalid timestamp: OutOfRange",)
-
-
-@pytest.mark.parametrize("args, note", [((0, 2**31), "nanos"), ((2**63, 0), "secs"),
-                                        ((0.5,), "secs")])
-def test_from_unix_timestamp_conversion_errors(args, note):
-    with pytest.raises((OverflowError, TypeError)) as e:
-        DateTime.from_unix_timestamp(*args)
-    assert e.value.__notes__ == [f"while processing '{note}'"]
-
-
-def test_range_ends_as_timestamps():
-    lo = DateTime.parse("-2147483648-01-01T00:00:00Z")
-    hi = DateTime.parse("2147483647-12-31T23:59:59.999999999Z")
-    assert (lo.unix_timestamp(), lo.unix_timestamp_nanos()) == (MIN_SECS, MIN_SECS * 10**9)
-    assert (hi.unix_timestamp(), hi.unix_timestamp_nanos() - MAX_SECS * 10**9) == (MAX_SECS,
-                                                                                 999_999_999)
+@settings(max_examples=300)
+@given(any_secs, st.integers(0, 10**9 - 1), any_secs, st.integers(0, 10**9 - 1))
+@example(MIN_SECS, 0, MAX_SECS, 10**9 - 1)
+def test_whole_range_round_trips(s, n, t, m):
+    a, b = ts(s, n), ts(t, m)
+    assert (a.unix_timestamp(), a.unix_timestamp_nanos()) == (s, s * 10**9 + n)
+    assert a.add_duration(d := b.difference(a)) == b and a.difference(b) == -d
+    assert d.total_nanos() == (t - s) * 10**9 + m - n
+    assert (a < b, a == b, a > b) == ((s, n) < (t, m), (s, n) == (t, m), (s, n) > (t, m))
+    assert DateTime.parse(str(a)) == a == eval(repr(a)) and repr(a) == f"DateTime.parse('{a}')"
 
 
 def test_now_utc_reads_the_clock():
-    before = time.time_ns()
-    now = DateTime.now_utc().unix_timestamp_nanos()
-    after = time.time_ns()
-    assert before - 2 * 10**9 <= now <= after + 2 * 10**9
+    before, now = time.time_ns(), DateTime.now_utc().unix_timestamp_nanos()
+    assert before - 2 * 10**9 <= now <= time.time_ns() + 2 * 10**9
 
 
-# ---- arithmetic ----
+D, T, W = Date(2024, 2, 29), Time(23, 58, 7, 1), "\nwhile processing "
+OUT, BAD = (ValueError(f"{m}: OutOfRange") for m in ("DateTime out of range", "Invalid timestamp"))
+NOT, INVALID = "' object is not an instance of '", "Invalid datetime string "
 
 
-@settings(max_examples=300)
-@given(date_times, date_times)
-def test_difference_and_add_duration_are_inverse(a, b):
-    d = b.difference(a)
-    assert a.add_duration(d) == b
-    assert a.difference(b) == -d
-    assert d.total_nanos() == b.unix_timestamp_nanos() - a.unix_timestamp_nanos()
-
-
-@settings(max_examples=300)
-@given(std_datetimes, st.integers(-(10**17), 10**17))
-def test_add_duration_agrees_with_timedelta(p, micros):
+# Text (a DateTime), a value or the error: 32-bit nanosecond counts split by floor division, range
+# ends and one step beyond, parsing (repr() quoting), hash values, errors with notes.
+@pytest.mark.parametrize("call, expected", [
+    (lambda: ts(0, -1), "1969-12-31T23:59:59.999999999Z"),
+    (lambda: ts(0, 1500000000), "1970-01-01T00:00:01.5Z"), (lambda: ts(MAX_SECS, 10**9), BAD),
+    (lambda: ts(0, 2**31 - 1), "1970-01-01T00:00:02.147483647Z"),
+    (lambda: ts(0, -(2**31)), "1969-12-31T23:59:57.852516352Z"),
+    (lambda: ts(MIN_SECS), "-2147483648-01-01T00:00:00Z"), (lambda: ts(MIN_SECS - 1), BAD),
+    (lambda: ts(MAX_SECS, 999999999), "2147483647-12-31T23:59:59.999999999Z"),
+    (lambda: ts(MIN_SECS, -1), BAD), (lambda: ts(MAX_SECS + 1), BAD),
+    (lambda: ts(MAX_SECS, 999999999).add_duration(Duration.nanoseconds(1)), OUT),
+    (lambda: ts(MIN_SECS).add_duration(Duration.nanoseconds(-1)), OUT),
+    (lambda: NOON.add_duration(Duration.nanoseconds(2**127 - 1)), OUT),
+    (lambda: DateTime.parse(s="2024-1-1 12:0:0.0z"), str(NOON)),
+    (lambda: DateTime.parse("abc"), ValueError(INVALID + "'abc'. " + FORMAT)),
+    *((lambda t=t: DateTime.parse(t), ValueError(f"{INVALID}{t!r}. {FORMAT}"))
+      for t in ["2024-01-01t12:00:00Z", "2024-01-01T12:00:00", " 2024-01-01T12:00:00Z", "",
+                "2024-01-01T12:00:00+00:00", "x\n2024-01-01T00:00:00Z", "it's", 'a"b',
+                "back\\slash", "\x00\x1b[31m", "é\u2028", "x" * 300]),
+    (lambda: [hash(NOON), hash(ts(0)), hash(DateTime(D, T))],
+     [5219630723068717795, -5339081515209119773, -5256995040971618970]),
+    (lambda: DateTime(time=T, date=D), "2024-02-29T23:58:07.000000001Z"),
+    (lambda: DateTime.__new__(DateTime, D, time=T), "2024-02-29T23:58:07.000000001Z"),
+    (lambda: (NOON == D, NOON != D), (False, True)),
+    (lambda: DateTime(T, D), TypeError(f"'Time{NOT}Date'{W}'date'")),
+    (lambda: DateTime.__new__(DateTime, D, D), TypeError(f"'Date{NOT}Time'{W}'time'")),
+    (lambda: NOON.difference(D), TypeError(f"'Date{NOT}DateTime'{W}'other'")),
+    (lambda: ts(0, 2**31),
+     OverflowError(f"out of range integral type conversion attempted{W}'nanos'")),
+    (lambda: ts(2**63), OverflowError(f"Python int too large to convert to C long{W}'secs'")),
+    (lambda: NOON < D,
+     TypeError("'<' not supported between instances of 'chronexa.DateTime' and 'chronexa.Date'"))])
+def test_values_and_errors(call, expected):
     try:
-        q = p + datetime.timedelta(microseconds=micros)
-    except OverflowError:
-        return
-    assert from_std(p).add_duration(Duration.microseconds(micros)) == from_std(q)
-    assert from_std(q).difference(from_std(p)) == Duration.microseconds(micros)
+        value = call()
+    except Exception as e:
+        value = type(e)("\n".join([str(e), *getattr(e, "__notes__", [])]))
+    kind = DateTime if isinstance(expected, str) else type(expected)
+    assert (type(value), str(value)) == (kind, str(expected))
 
 
-def test_add_duration_out_of_range():
-    hi = DateTime.from_unix_timestamp(MAX_SECS, 999_999_999)
-    lo = DateTime.from_unix_timestamp(MIN_SECS)
-    for dt, ns in [(hi, 1), (lo, -1), (lo, 2**127 - 1)]:
-        with pytest.raises(ValueError) as e:
-            dt.add_duration(Duration.nanoseconds(ns))
-        assert e.value.args == ("DateTime out of range: OutOfRange",)
-    assert hi.add_duration(Duration.nanoseconds(0)) == hi
-    assert hi.add_duration(lo.difference(hi)) == lo
+A, RET = "\n\nArgs:\n    ", "\n\nReturns:\n    DateTime: A new DateTime instance.\n\nRaises:\n    "
 
 
-# ---- text ----
-
-
-@settings(max_examples=300)
-@given(std_datetimes, extra_nanos)
-def test_text_form_matches_isoformat(p, extra):
-    n = p.microsecond * 1000 + extra
-    fraction = f".{n:09d}".rstrip("0") if n else ""
-    expected = p.replace(tzinfo=None).isoformat(timespec="seconds") + fraction + "Z"
-    assert str(from_std(p, extra)) == expected
-
-
-@settings(max_examples=300)
-@given(date_times)
-def test_text_and_repr_round_trip(dt):
-    assert DateTime.parse(str(dt)) == dt
-    assert repr(dt) == f"DateTime.parse('{dt}')"
-    assert eval(repr(dt)) == dt
-
-
-@pytest.mark.parametrize("text", ["2024-01-01T12:00:00z", "2024-01-01 12:00:00Z",
-                                  "2024-1-1T12:0:0.0Z"])
-def test_parse_accepts(text):
-    assert DateTime.parse(s=text) == DateTime.parse("2024-01-01T12:00:00Z")
-
-
-@pytest.mark.parametrize("text", ["2024-01-01t12:00:00Z", "2024-01-01T12:00:00",
-                                  "2024-01-01T12:00:00+00:00", " 2024-01-01T12:00:00Z", ""])
-def test_parse_refuses_with_exact_message(text):
-    with pytest.raises(ValueError) as e:
-        DateTime.parse(text)
-    assert e.value.args == (f"Invalid datetime string '{text}'. {FORMAT}",)
-
-
-@pytest.mark.parametrize("text", ["x\n2024-01-01T00:00:00Z", "it's", 'a"b', "back\\slash",
-                                  "\x00\x1b[31m", "é\u2028", "x" * 300])
-def test_parse_message_quotes_like_repr(text):
-    with pytest.raises(ValueError) as e:
-        DateTime.parse(text)
-    assert e.value.args == (f"Invalid datetime string {text!r}. {FORMAT}",)
-
-
-# ---- hashing and comparison ----
-
-
-@pytest.mark.parametrize("text, value", [
-    ("2024-01-01T12:00:00Z", 5219630723068717795),
-    ("1970-01-01T00:00:00Z", -5339081515209119773),
-])
-def test_hash_values(text, value):
-    assert hash(DateTime.parse(text)) == value
-
-
-@settings(max_examples=300)
-@given(std_datetimes, extra_nanos, std_datetimes, extra_nanos)
-def test_order_agrees_with_datetime(p, m, q, n):
-    a, b = from_std(p, m), from_std(q, n)
-    key_a, key_b = (p, m), (q, n)
-    assert (a < b, a <= b, a == b, a != b, a > b, a >= b) == (
-        key_a < key_b, key_a <= key_b, key_a == key_b, key_a != key_b, key_a > key_b,
-        key_a >= key_b)
-    assert (a == b) == (hash(a) == hash(b))
-
-
-def test_other_types_are_not_implemented():
-    dt = DateTime.parse("2024-01-01T12:00:00Z")
-    assert (dt == dt.date) is False and (dt != dt.date) is True
-    with pytest.raises(TypeError):
-        dt < dt.date
-    with pytest.raises(TypeError):
-        dt + Duration.seconds(1)
-    with pytest.raises(TypeError) as e:
-        dt.difference(dt.date)
-    assert e.value.__notes__ == ["while processing 'other'"]
-
-
-def test_text_signatures():
-    assert DateTime.__text_signature__ == "(date, time)" and DateTime.__doc__ == ""
-    signatures = {
-        "parse": "($cls, s)", "from_unix_timestamp": "($cls, secs, nanos=0)",
-        "now_utc": "($cls)", "unix_timestamp": "($self)", "unix_timestamp_nanos": "($self)",
-        "add_duration": "($self, dur)", "difference": "($self, other)",
-    }
-    for name, signature in signatures.items():
-        assert vars(DateTime)[name].__text_signature__ == signature
+@pytest.mark.parametrize("name, signature, doc", [
+    ("parse", "($cls, s)", "Parse a DateTime from ISO 8601 / RFC 3339 UTC format." + A + "s: The "
+     'string to parse (e.g., "2024-01-01T12:00:00Z").' + RET
+     + "ValueError: If the string is not a valid datetime."),
+    ("from_unix_timestamp", "($cls, secs, nanos=0)", "Create a DateTime from Unix timestamp "
+     "(seconds and nanoseconds)." + A + "secs: Seconds since Unix epoch.\n    nanos: Additional "
+     "nanoseconds (default=0)." + RET + "ValueError: If the timestamp is invalid."),
+    ("now_utc", "($cls)", "Get the current UTC DateTime (requires std feature)."),
+    ("unix_timestamp", "($self)", "Get Unix timestamp (seconds since Unix epoch)."),
+    ("unix_timestamp_nanos", "($self)", "Get Unix timestamp in nanoseconds."),
+    ("add_duration", "($self, dur)", "Add a duration to this DateTime." + A + "dur: A Duration "
+     "instance." + RET + "ValueError: If the resulting datetime is out of range."),
+    ("difference", "($self, other)", "Calculate the difference between two DateTimes." + A
+     + "other: Another DateTime instance.\n\nReturns:\n    Duration: The duration between the "
+     "two datetimes (self - other)."), ("date", None, None), ("time", None, None)])
+def test_docstrings(name, signature, doc):
+    member = vars(DateTime)[name]
+    assert (getattr(member, "__text_signature__", None), member.__doc__) == (signature, doc)
