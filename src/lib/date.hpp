@@ -17,6 +17,7 @@
 // The day-count conversions contain no loop and no run-time division.
 #pragma once
 
+#include <bit>
 #include <compare>
 #include <cstdint>
 #include <expected>
@@ -88,12 +89,7 @@ struct Date {
 
   // Days since 1970-01-01; never fails.
   constexpr std::int64_t days_since_unix_epoch() const noexcept {
-    const std::int64_t a = month <= 2;                      // Jan, Feb: previous counting year
-    const std::int64_t y = year - a + 2'147'484'000;        // [351, 4294967647]: +5368710 eras
-    const std::int64_t m = month + (a ? 12 : 0);            // [3, 14], March = 3
-    return 365 * y + y / 4 - y / 100 + y / 400             // whole years, all terms >= 0
-           + (979 * m - 2919) / 32                          // [0, 337]: days before month m
-           + day - 784'353'144'339;                         // 1970-01-01 -> 0
+    return static_cast<std::int64_t>(shifted_days()) - 784'353'144'339;  // 1970-01-01 -> 0
   }
 
   static constexpr std::expected<Date, DateError> from_days_since_unix_epoch(
@@ -110,9 +106,8 @@ struct Date {
     constexpr Weekday from_thursday[7] = {Weekday::Thursday, Weekday::Friday,  Weekday::Saturday,
                                           Weekday::Sunday,   Weekday::Monday,  Weekday::Tuesday,
                                           Weekday::Wednesday};
-    std::int64_t r = days_since_unix_epoch() % 7;  // (-7, 7)
-    if (r < 0) r += 7;                             // [0, 6]
-    return from_thursday[r];
+    // 784353144339 = 2 (mod 7), so +5 puts 1970-01-01 at index 0.
+    return from_thursday[(shifted_days() + 5) % 7];
   }
 
   // Day of the year, 1-366.
@@ -131,8 +126,44 @@ struct Date {
   static std::expected<Date, DateError> parse(std::string_view text) noexcept;
 
   friend constexpr bool operator==(const Date&, const Date&) = default;
+  // The order of days_since_unix_epoch(), which for valid dates is the order
+  // of (year, month, day): compared packed, with no day-count arithmetic.
   friend constexpr std::strong_ordering operator<=>(const Date& a, const Date& b) noexcept {
-    return a.days_since_unix_epoch() <=> b.days_since_unix_epoch();
+    return a.key() <=> b.key();
+  }
+
+ private:
+  // Days since a day far before the range: 1970-01-01 is 784353144339. Every
+  // quantity is non-negative, so each division is a plain unsigned one.
+  constexpr std::uint64_t shifted_days() const noexcept {
+    const std::uint64_t a = month <= 2;                    // Jan, Feb: previous counting year
+    const std::uint64_t y = static_cast<std::uint64_t>(    // [351, 4294967647]: +5368710 eras
+        static_cast<std::int64_t>(year) + 2'147'484'000 - static_cast<std::int64_t>(a));
+    const std::uint64_t m = month + 12 * a;                // [3, 14], March = 3
+    return 365 * y + y / 4 - y / 100 + y / 400             // whole years
+           + (979 * m - 2919) / 32                         // [0, 337]: days before month m
+           + day;
+  }
+
+  constexpr std::int64_t key() const noexcept {
+    return static_cast<std::int64_t>(year) * 65536 + month * 256 + day;
+  }
+
+  // The fields as one 64-bit value: GCC otherwise assembles a returned
+  // expected<Date> from byte stores and reloads it whole, a store-forwarding
+  // stall that doubled the cost of from_days_since_unix_epoch.
+  static constexpr Date make(std::int32_t y, std::uint8_t m, std::uint8_t d) noexcept {
+    if consteval {
+      return Date{y, m, d};
+    } else {
+      if constexpr (std::endian::native == std::endian::little && sizeof(Date) == 8) {
+        const std::uint64_t bits = static_cast<std::uint32_t>(y) | std::uint64_t{m} << 32 |
+                                   std::uint64_t{d} << 40;
+        return std::bit_cast<Date>(bits);
+      } else {
+        return Date{y, m, d};
+      }
+    }
   }
 };
 
@@ -162,7 +193,9 @@ constexpr std::expected<Date, DateError> Date::from_days_since_unix_epoch(
   const auto month = static_cast<std::uint8_t>(n >> 16);
   const auto day = static_cast<std::uint8_t>(
       mul_high(static_cast<std::uint64_t>(n) & 0xFFFF, 8'619'973'866'219'416) + 1);  // /2140
-  return from_ymd(static_cast<std::int32_t>(year), month, day);
+  if (!from_ymd(static_cast<std::int32_t>(year), month, day))  // never taken for valid counts
+    return std::unexpected(DateError::InvalidDate);
+  return make(static_cast<std::int32_t>(year), month, day);
 }
 
 static_assert(Date{1970, 1, 1}.days_since_unix_epoch() == 0);
