@@ -47,9 +47,9 @@ def best_ns(stmt: str, setup: str) -> float:
 def load_rows() -> list[Row]:
     rows = []
     for path in sorted(pathlib.Path(__file__).parent.glob("rows_*.py")):
-        spec = importlib.util.spec_from_file_location(path.stem, path)
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        found = importlib.util.spec_from_file_location(path.stem, path)
+        module = importlib.util.module_from_spec(found)
+        found.loader.exec_module(module)
         rows.extend(module.ROWS)
     return rows
 

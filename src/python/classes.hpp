@@ -37,15 +37,15 @@ concept Wrapped = wrapped<V>;
 // The canonical Weekday member for w (a new reference).
 PyObject* weekday_object(Weekday w) noexcept;
 
-extern const ClassSpec weekday_class;
-extern const ClassSpec date_class;
-extern const ClassSpec time_class;
-extern const ClassSpec duration_class;
-extern const ClassSpec date_time_class;
-extern const ClassSpec utc_offset_class;
-extern const ClassSpec offset_date_time_class;
+extern const ClassDef weekday_class;
+extern const ClassDef date_class;
+extern const ClassDef time_class;
+extern const ClassDef duration_class;
+extern const ClassDef date_time_class;
+extern const ClassDef utc_offset_class;
+extern const ClassDef offset_date_time_class;
 
-inline const ClassSpec* const registration_order[] = {
+inline const ClassDef* const registration_order[] = {
     &weekday_class,  &date_class,       &time_class,           &duration_class,
     &date_time_class, &utc_offset_class, &offset_date_time_class,
 };

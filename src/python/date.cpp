@@ -134,7 +134,7 @@ const PyType_Slot slots[] = {
 
 }  // namespace
 
-const ClassSpec date_class = {
+const ClassDef date_class = {
     "Date", "Date(year, month, day)\n--\n\n", sizeof(Object<Date>), true, slots, methods, properties,
     {}, &type_of<Date>,
 };

@@ -158,7 +158,7 @@ const PyType_Slot slots[] = {
 
 }  // namespace
 
-const ClassSpec date_time_class = {
+const ClassDef date_time_class = {
     "DateTime", "DateTime(date, time)\n--\n\n", sizeof(Object<DateTime>), true, slots, methods,
     properties, {}, &type_of<DateTime>,
 };

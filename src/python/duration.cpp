@@ -90,7 +90,7 @@ const PyType_Slot slots[] = {
 
 }  // namespace
 
-const ClassSpec duration_class = {
+const ClassDef duration_class = {
     "Duration", nullptr, sizeof(Object<Duration>), false, slots, methods, nullptr, {},
     &type_of<Duration>,
 };

@@ -132,21 +132,21 @@ PyMutex type_creation_lock = {};
 
 // The type object, created under a lock: the lock is a PyMutex, which lets go
 // of the interpreter while it waits.
-PyTypeObject* create_type(const ClassSpec& spec) {
+PyTypeObject* create_type(const ClassDef& def) {
   std::vector<PyType_Slot> slots;
-  if (spec.doc != nullptr && spec.doc[0] != '\0')
-    slots.push_back({Py_tp_doc, const_cast<char*>(spec.doc)});
-  for (const PyType_Slot* s = spec.slots; s != nullptr && s->slot != 0; ++s) slots.push_back(*s);
-  if (spec.methods != nullptr) slots.push_back({Py_tp_methods, spec.methods});
-  if (spec.properties != nullptr) slots.push_back({Py_tp_getset, spec.properties});
+  if (def.doc != nullptr && def.doc[0] != '\0')
+    slots.push_back({Py_tp_doc, const_cast<char*>(def.doc)});
+  for (const PyType_Slot* s = def.slots; s != nullptr && s->slot != 0; ++s) slots.push_back(*s);
+  if (def.methods != nullptr) slots.push_back({Py_tp_methods, def.methods});
+  if (def.properties != nullptr) slots.push_back({Py_tp_getset, def.properties});
   slots.push_back({Py_tp_base, &PyBaseObject_Type});
   slots.push_back({Py_tp_dealloc, slot(&dealloc)});
   slots.push_back({0, nullptr});
 
-  const std::string qualified = std::string("chronexa.") + spec.name;
+  const std::string qualified = std::string("chronexa.") + def.name;
   PyType_Spec type_spec = {
-      qualified.c_str(), spec.basicsize, 0,
-      spec.constructible ? 0u : static_cast<unsigned>(Py_TPFLAGS_DISALLOW_INSTANTIATION),
+      qualified.c_str(), def.basicsize, 0,
+      def.constructible ? 0u : static_cast<unsigned>(Py_TPFLAGS_DISALLOW_INSTANTIATION),
       slots.data()};
   auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&type_spec));
   if (type == nullptr) return nullptr;
@@ -159,13 +159,13 @@ PyTypeObject* create_type(const ClassSpec& spec) {
   }
   Py_DECREF(reduce);
 
-  for (const ClassAttribute& attr : spec.attributes) {
+  for (const ClassAttribute& attr : def.attributes) {
     PyObject* value = attr.make(type);
     if (value == nullptr ||
         PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), attr.name, value) < 0) {
       Py_XDECREF(value);
       PyObject* cause = PyErr_GetRaisedException();
-      PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing `%s.%s`", spec.name,
+      PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing `%s.%s`", def.name,
                    attr.name);
       PyObject* outer = PyErr_GetRaisedException();
       PyException_SetCause(outer, cause);
@@ -178,19 +178,19 @@ PyTypeObject* create_type(const ClassSpec& spec) {
   return type;
 }
 
-PyTypeObject* get_type(const ClassSpec& spec) {
+PyTypeObject* get_type(const ClassDef& def) {
   PyMutex_Lock(&type_creation_lock);
-  PyTypeObject* type = *spec.type;
+  PyTypeObject* type = *def.type;
   if (type == nullptr) {
-    type = create_type(spec);
+    type = create_type(def);
     if (type == nullptr) {
       PyObject* cause = PyErr_GetRaisedException();
-      PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", spec.name);
+      PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", def.name);
       PyObject* outer = PyErr_GetRaisedException();
       PyException_SetCause(outer, cause);
       PyErr_SetRaisedException(outer);
     } else {
-      *spec.type = type;  // kept for the life of the process
+      *def.type = type;  // kept for the life of the process
     }
   }
   PyMutex_Unlock(&type_creation_lock);
@@ -204,9 +204,9 @@ PyObject* all_name() {
 
 }  // namespace
 
-int register_class(PyObject* module, const ClassSpec& spec) noexcept {
+int register_class(PyObject* module, const ClassDef& def) noexcept {
   try {
-    PyTypeObject* type = get_type(spec);
+    PyTypeObject* type = get_type(def);
     if (type == nullptr) return -1;
     PyObject* all = nullptr;
     if (PyObject_GetOptionalAttr(module, all_name(), &all) < 0) return -1;
@@ -221,12 +221,12 @@ int register_class(PyObject* module, const ClassSpec& spec) noexcept {
       Py_DECREF(all);
       return -1;
     }
-    PyObject* name = PyUnicode_FromString(spec.name);
+    PyObject* name = PyUnicode_FromString(def.name);
     const bool appended = name != nullptr && PyList_Append(all, name) == 0;
     Py_XDECREF(name);
     Py_DECREF(all);
     if (!appended) fault("could not append __name__ to __all__");
-    return PyObject_SetAttrString(module, spec.name, reinterpret_cast<PyObject*>(type));
+    return PyObject_SetAttrString(module, def.name, reinterpret_cast<PyObject*>(type));
   } catch (const InternalFault& f) {
     raise_panic(f.message);
     return -1;

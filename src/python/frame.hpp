@@ -66,7 +66,7 @@ struct ClassAttribute {
 };
 
 // What a class file supplies to create and register its type.
-struct ClassSpec {
+struct ClassDef {
   const char* name;                       // "Date": the type is "chronexa.Date"
   const char* doc;                        // class docstring, or null for none
   int basicsize;                          // sizeof(Object<V>)
@@ -80,7 +80,7 @@ struct ClassSpec {
 
 // Creates the type on first use (later calls return the same object), binds
 // it in `module` under its name and appends the name to __all__.
-int register_class(PyObject* module, const ClassSpec& spec) noexcept;
+int register_class(PyObject* module, const ClassDef& def) noexcept;
 
 // Deallocation shared by all classes: the values are plain copies.
 void dealloc(PyObject* self) noexcept;

@@ -13,8 +13,8 @@ int exec_module(PyObject* module) noexcept {
     instance_check_error(module, &PyModule_Type);
     return -1;
   }
-  for (const ClassSpec* spec : registration_order)
-    if (register_class(module, *spec) < 0) return -1;
+  for (const ClassDef* def : registration_order)
+    if (register_class(module, *def) < 0) return -1;
   return 0;
 }
 

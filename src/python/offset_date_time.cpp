@@ -170,7 +170,7 @@ const PyType_Slot slots[] = {
 
 }  // namespace
 
-const ClassSpec offset_date_time_class = {
+const ClassDef offset_date_time_class = {
     "OffsetDateTime", nullptr, sizeof(Object<OffsetDateTime>), false, slots, methods, properties,
     {}, &type_of<OffsetDateTime>,
 };

@@ -110,7 +110,7 @@ const PyType_Slot slots[] = {
 
 }  // namespace
 
-const ClassSpec time_class = {
+const ClassDef time_class = {
     "Time", "Time(hour, minute, second, nanosecond=0)\n--\n\n", sizeof(Object<Time>), true, slots,
     methods, properties, {}, &type_of<Time>,
 };

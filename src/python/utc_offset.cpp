@@ -79,7 +79,7 @@ const PyType_Slot slots[] = {
 
 }  // namespace
 
-const ClassSpec utc_offset_class = {
+const ClassDef utc_offset_class = {
     "UtcOffset", nullptr, sizeof(Object<UtcOffset>), false, slots, methods, nullptr, {},
     &type_of<UtcOffset>,
 };
