@@ -108,12 +108,17 @@ bool convert_slots(const FunctionDescription& d, PyObject* const* slots, T&... o
 template <class... T>
 bool bind_vector(const FunctionDescription& d, PyObject* const* args, std::size_t nargsf,
                  PyObject* kwnames, T&... out) noexcept {
+  constexpr auto n = static_cast<Py_ssize_t>(sizeof...(T));
   const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
-  // The common call: every parameter given by position. The arguments are
-  // converted in place.
-  if (kwnames == nullptr && nargs == sizeof...(T) && d.keyword_only.empty())
-    return convert_slots(d, args, out...);
   PyObject* slots[sizeof...(T)];
+  // The common call: arguments by position only, every required one given.
+  // All given: converted in place; some defaults left: the rest empty.
+  if (kwnames == nullptr && d.keyword_only.empty() && nargs <= n &&
+      nargs >= static_cast<Py_ssize_t>(d.required)) {
+    if (nargs == n) return convert_slots(d, args, out...);
+    for (Py_ssize_t i = 0; i < n; ++i) slots[i] = i < nargs ? args[i] : nullptr;
+    return convert_slots(d, slots, out...);
+  }
   return bind_slots(d, args, nargs, kwnames, slots) && convert_slots(d, slots, out...);
 }
 
