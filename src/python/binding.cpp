@@ -289,7 +289,8 @@ bool convert(PyObject* o, std::string_view& out) noexcept {
 void add_parameter_note(std::string_view name) noexcept {
   PyObject* exc = PyErr_GetRaisedException();
   if (exc == nullptr) return;
-  static PyObject* add_note = PyUnicode_InternFromString("add_note");
+  static std::atomic<PyObject*> add_note_name{nullptr};
+  PyObject* add_note = interned(add_note_name, "add_note");
   PyObject* note = PyUnicode_FromFormat("while processing '%.*s'", static_cast<int>(name.size()),
                                         name.data());
   PyObject* r = note != nullptr && add_note != nullptr

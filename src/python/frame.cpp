@@ -56,6 +56,18 @@ void raise_panic(const char* message) noexcept {
   }
 }
 
+PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept {
+  PyObject* name = slot.load(std::memory_order_acquire);
+  if (name != nullptr) return name;
+  PyObject* made = PyUnicode_InternFromString(text);
+  if (made == nullptr) return nullptr;
+  if (!slot.compare_exchange_strong(name, made, std::memory_order_acq_rel)) {
+    Py_DECREF(made);  // another thread published the same name first
+    return name;
+  }
+  return made;
+}
+
 void null_result() {
   PyErr_WriteUnraisable(nullptr);
   fault("PyObject pointer is null");
@@ -197,10 +209,7 @@ PyTypeObject* get_type(const ClassDef& def) {
   return type;
 }
 
-PyObject* all_name() {
-  static PyObject* name = PyUnicode_InternFromString("__all__");
-  return name;
-}
+std::atomic<PyObject*> all_name{nullptr};
 
 }  // namespace
 
@@ -208,11 +217,12 @@ int register_class(PyObject* module, const ClassDef& def) noexcept {
   try {
     PyTypeObject* type = get_type(def);
     if (type == nullptr) return -1;
+    PyObject* const all_key = interned(all_name, "__all__");
     PyObject* all = nullptr;
-    if (PyObject_GetOptionalAttr(module, all_name(), &all) < 0) return -1;
+    if (all_key == nullptr || PyObject_GetOptionalAttr(module, all_key, &all) < 0) return -1;
     if (all == nullptr) {
       all = PyList_New(0);
-      if (all == nullptr || PyObject_SetAttr(module, all_name(), all) < 0) {
+      if (all == nullptr || PyObject_SetAttr(module, all_key, all) < 0) {
         Py_XDECREF(all);
         return -1;
       }

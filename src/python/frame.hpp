@@ -9,6 +9,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <atomic>
 #include <bit>
 #include <concepts>
 #include <cstdint>
@@ -127,6 +128,11 @@ template <class F>
 void* slot(F f) noexcept {
   return reinterpret_cast<void*>(f);
 }
+
+// An interned name kept for the process. Check-then-publish rather than a
+// function-local static: no thread ever blocks on a C++ guard while attached
+// to the interpreter. Null with an exception if interning fails.
+PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept;
 
 // ---- errors ----
 
