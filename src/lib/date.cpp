@@ -24,21 +24,8 @@ char* Date::write_text(char* out) const noexcept {
 
 namespace {
 
-constexpr bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
-
-// One or more digits, no sign, refused as soon as the value would exceed
-// `max`; so leading zeros are accepted in any number.
-constexpr bool parse_small(std::string_view s, unsigned max, unsigned& value) noexcept {
-  if (s.empty()) return false;
-  unsigned v = 0;
-  for (char c : s) {
-    if (!is_digit(c)) return false;
-    v = v * 10 + static_cast<unsigned>(c - '0');
-    if (v > max) return false;
-  }
-  value = v;
-  return true;
-}
+using digits::is_digit;
+using digits::parse_bounded;
 
 // An optional sign and one or more digits, within the signed 32-bit range.
 constexpr bool parse_year(std::string_view s, std::int32_t& year) noexcept {
@@ -93,8 +80,8 @@ std::expected<Date, DateError> Date::parse(std::string_view text) noexcept {
   std::int32_t year;
   unsigned month, day;
   if (!parse_year(text.substr(0, first), year) ||
-      !parse_small(text.substr(first + 1, second - first - 1), 12, month) ||
-      !parse_small(text.substr(second + 1), 31, day))
+      !parse_bounded(text.substr(first + 1, second - first - 1), 12, month) ||
+      !parse_bounded(text.substr(second + 1), 31, day))
     return fail;
   return from_ymd(year, static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
 }

@@ -1,13 +1,30 @@
 // SPDX-License-Identifier: MIT
 //
-// Decimal digit writers for the text forms. Every writer takes a raw output
-// pointer with enough room and returns the pointer past what it wrote.
+// Decimal digits for the text forms and parsers. Every writer takes a raw
+// output pointer with enough room and returns the pointer past what it wrote.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace chronexa::digits {
+
+constexpr bool is_digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
+
+// One or more digits, no sign, refused as soon as the value would exceed
+// `max`; so leading zeros are accepted in any number.
+constexpr bool parse_bounded(std::string_view s, unsigned max, unsigned& value) noexcept {
+  if (s.empty()) return false;
+  unsigned v = 0;  // [0, max]
+  for (char c : s) {
+    if (!is_digit(c)) return false;
+    v = v * 10 + static_cast<unsigned>(c - '0');
+    if (v > max) return false;
+  }
+  value = v;
+  return true;
+}
 
 // "00" "01" ... "99": two digits per lookup.
 inline constexpr char pairs[201] =

@@ -18,10 +18,12 @@
 #include <bit>
 #include <cstring>
 
+#include "digits.hpp"
+
 namespace chronexa {
 namespace {
 
-constexpr bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+using digits::is_digit;
 
 constexpr unsigned char byte(std::string_view s, std::size_t i) noexcept {
   return static_cast<unsigned char>(s[i]);
@@ -77,18 +79,6 @@ constexpr std::string_view trim(std::string_view s) noexcept {
   return s;
 }
 
-// 1*2DIGIT or 2DIGIT, as one number; `max` is the largest value allowed.
-constexpr bool read_number(std::string_view s, unsigned max, unsigned& value) noexcept {
-  unsigned v = 0;
-  for (char c : s) {
-    if (!is_digit(c)) return false;
-    v = v * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (v > max) return false;
-  value = v;
-  return true;
-}
-
 // offset     = "Z" / "z" / num-offset
 // num-offset = ("+" / "-") (2DIGIT [2DIGIT] / 1*2DIGIT ":" *2DIGIT)
 // hours 0-23, minutes 0-59; "-00:00" is the zero offset.
@@ -112,7 +102,9 @@ constexpr std::optional<UtcOffset> read_offset(std::string_view s) noexcept {
     return std::nullopt;
   }
   unsigned h, m;
-  if (!read_number(hours, 23, h) || !read_number(minutes, 59, m)) return std::nullopt;
+  if (!digits::parse_bounded(hours, 23, h)) return std::nullopt;
+  if (minutes.empty()) m = 0;  // "+05:" is five hours
+  else if (!digits::parse_bounded(minutes, 59, m)) return std::nullopt;
   const auto seconds = static_cast<std::int32_t>(h * 3600 + m * 60);
   return UtcOffset{negative ? -seconds : seconds};
 }

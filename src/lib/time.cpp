@@ -34,7 +34,7 @@ char* Time::write_text(char* out) const noexcept {
 
 namespace {
 
-constexpr bool is_digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
+using digits::is_digit;
 
 constexpr std::uint32_t pow10[10] = {1,       10,        100,        1'000,       10'000,
                                      100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
