@@ -15,9 +15,31 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 devroot=${CHRONEXA_DEVROOT:-/var/tmp/chronexa-devroot}
 list="$top/tools/devroot-packages.txt"
+wheel_list="$top/tools/devroot-wheels.txt"
 
-packages() { sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$list" | tr -d ' \t'; }
-stamp() { { packages; echo "suite=testing"; } | sha256sum | cut -d' ' -f1; }
+entries() { sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$1" | tr -d ' \t'; }
+packages() { entries "$list"; }
+wheels() { entries "$wheel_list"; }
+stamp() { { packages; echo "suite=testing"; wheels; } | sha256sum | cut -d' ' -f1; }
+
+# PyPI wheels for the root: the host's pip downloads them (CPython 3.14,
+# manylinux x86_64), the root's pip installs them without touching the network.
+install_wheels() {
+  local root=$1 dir=$1/var/cache/chronexa-wheels
+  [ -n "$(wheels)" ] || return 0
+  command -v pip >/dev/null || command -v pip3 >/dev/null || {
+    echo "devroot: the host has no pip to download $(wheels | paste -sd' ')" >&2; return 1
+  }
+  mkdir -p "$dir"
+  "$(command -v pip || command -v pip3)" download -q --disable-pip-version-check --only-binary=:all: \
+    --python-version 3.14 --implementation cp --abi cp314 --abi none --abi abi3 \
+    --platform manylinux_2_17_x86_64 --platform manylinux2014_x86_64 \
+    --platform manylinux_2_12_x86_64 --platform manylinux2010_x86_64 \
+    --platform manylinux_2_28_x86_64 --platform any -d "$dir" $(wheels) 2>&1 |
+    grep -v -e "^WARNING: Location" -e "^WARNING: Skipping" >&2 || true
+  chroot "$root" python3 -m pip install -q --break-system-packages --root-user-action=ignore \
+    --no-index --find-links /var/cache/chronexa-wheels $(wheels)
+}
 
 mirror() {
   local uri
@@ -56,6 +78,7 @@ ensure() {
     tail -n 30 "$new.log" >&2; echo "devroot: debootstrap failed (log: $new.log)" >&2; exit 1
   }
   echo 'Acquire::Check-Valid-Until "false";' >"$new/etc/apt/apt.conf.d/99chronexa"
+  install_wheels "$new" || { echo "devroot: installing the PyPI wheels failed" >&2; exit 1; }
   chroot "$new" python3 -c 'import sys; assert sys.version_info[:2] == (3, 14), sys.version' || {
     echo "devroot: the root's python3 is not CPython 3.14" >&2; exit 1
   }
