@@ -241,12 +241,14 @@ bool convert(PyObject* o, bool& out) noexcept {
     return true;
   }
   // numpy's boolean scalars, recognised by name so numpy need not be loaded.
+  // A module name that is not a str (any class may set __module__ to
+  // anything) simply means "not numpy".
   PyTypeObject* t = Py_TYPE(o);
   PyObject* module = PyType_GetModuleName(t);
   if (module == nullptr) {
     PyErr_Clear();
   } else {
-    const bool numpy = PyUnicode_EqualToUTF8(module, "numpy");
+    const bool numpy = PyUnicode_Check(module) && PyUnicode_EqualToUTF8(module, "numpy");
     Py_DECREF(module);
     if (numpy) {
       PyObject* name = PyType_GetName(t);

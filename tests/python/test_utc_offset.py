@@ -45,6 +45,8 @@ def test_offsets_against_isoformat_and_the_seconds():
     (lambda: H(True, 256, 0), OverflowError(f"{CONVERSION}{W}'hours'")),
     (lambda: H(True, 1, -1), OverflowError(f"{CONVERSION}{W}'minutes'")),
     (lambda: H(1, 5, 0), TypeError(f"'int' object is not an instance of 'bool'{W}'sign_positive'")),
+    (lambda: H(type("Odd", (), {"__module__": 12345})(), 5, 30),  # a module name that is no str
+     TypeError(f"'Odd' object is not an instance of 'bool'{W}'sign_positive'")),
     (lambda: [H(b, 5, 30).as_seconds() for b in map(pytest.importorskip("numpy").bool_, (1, 0))],
      [19800, -19800]),
     (lambda: F(0) < 0, TypeError("'<' not supported between instances of 'chronexa.UtcOffset' "
