@@ -96,9 +96,15 @@ PyObject* str(PyObject* self) noexcept {
   return python_string(*text);
 }
 
+// A value without text is still a valid value: its repr rebuilds it from the
+// parts (as the reprs of DateTime and UtcOffset print them), so debuggers,
+// logging and containers holding it keep working.
 PyObject* repr(PyObject* self) noexcept {
-  const auto text = self_value(self).text();
-  if (!text) return value_error(no_text, name(text.error()));
+  const OffsetDateTime& v = self_value(self);
+  const auto text = v.text();
+  if (!text)
+    return python_string("OffsetDateTime.from_utc(DateTime.parse('", v.utc,
+                         "'), UtcOffset.from_seconds(", v.offset.seconds, "))");
   return python_string("OffsetDateTime.parse('", *text, "')");
 }
 
