@@ -71,7 +71,12 @@ TEST(OffsetDateTime, RangeEnds) {
     EXPECT_EQ(v.to_local(), out_of_range);
     EXPECT_EQ(v.text(), out_of_range);
     char buf[ODT::max_text_size];
+    testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
     EXPECT_THROW(v.write_text(buf), InternalFault);
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
+                report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
+        << report;
     EXPECT_EQ(v.difference(ODT::from_utc(at, UtcOffset{0})).nanos, 0);
   }
 }

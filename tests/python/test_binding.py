@@ -6,7 +6,7 @@ import operator
 
 import pytest
 
-from chronexa import Date, Weekday
+from chronexa import Date, DateTime, Time, Weekday
 
 NEW = "Date.__new__()"
 TOO_LARGE = "Python int too large to convert to C long"
@@ -72,6 +72,10 @@ def test_numpy_integers(new):
 
 @pytest.mark.parametrize(("call", "message"), [
     (lambda: Date.parse("x", "y"), "Date.parse() takes 1 positional arguments but 2 were given"),
+    (lambda: Time(1, 2, 3, 4, 5),
+     "Time.__new__() takes from 3 to 4 positional arguments but 5 were given"),
+    (lambda: DateTime.from_unix_timestamp(1, 2, 3),
+     "DateTime.from_unix_timestamp() takes from 1 to 2 positional arguments but 3 were given"),
     (lambda: Date.parse(text="x"), "Date.parse() got an unexpected keyword argument 'text'"),
     (lambda: Date.parse(), "Date.parse() missing 1 required positional argument: 's'"),
     (lambda: Date.parse("x", s="y"), "Date.parse() got multiple values for argument 's'"),
