@@ -34,7 +34,7 @@ build:
 
 test: build
 	$(BUILD)/core_tests --gtest_brief=1
-	$(MODULE_PATH) $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
+	$(MODULE_PATH) CHRONEXA_EMBED_TEST=$(CURDIR)/$(BUILD)/embed_test $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
 
 demo: ONLY := chronexa
 demo: build

@@ -124,7 +124,7 @@ PyGetSetDef properties[] = {
 
 const PyType_Slot slots[] = {
     {Py_tp_new, slot(entry<tp_new>)},
-    {Py_tp_vectorcall, slot(entry<vectorcall>)},
+    {Py_tp_vectorcall, slot(constructor_call<entry<tp_new>, entry<vectorcall>>)},
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
     {Py_tp_hash, slot(entry<hash>)},

@@ -12,6 +12,44 @@
 
 namespace chronexa::py {
 
+// ---- kept for the interpreter ----
+
+namespace {
+
+struct KeptSlot {
+  void* slot;
+  void (*reset)(void*) noexcept;
+};
+
+PyMutex kept_lock = {};
+KeptSlot kept[32];  // 17 in use: 7 types, the Weekday members, PanicException, 2 names
+std::size_t kept_count = 0;
+bool exit_function_registered = false;
+
+// Runs at the end of Py_FinalizeEx, when no Python object may be touched.
+void forget_kept() noexcept {
+  PyMutex_Lock(&kept_lock);
+  for (std::size_t i = 0; i < kept_count; ++i) kept[i].reset(kept[i].slot);
+  kept_count = 0;
+  exit_function_registered = false;  // the interpreter has popped it
+  PyMutex_Unlock(&kept_lock);
+}
+
+}  // namespace
+
+bool keep_for_interpreter(void* slot, void (*reset)(void*) noexcept) noexcept {
+  PyMutex_Lock(&kept_lock);
+  bool ok = exit_function_registered || Py_AtExit(forget_kept) == 0;
+  exit_function_registered = ok;
+  if (ok && std::none_of(kept, kept + kept_count, [&](const KeptSlot& k) { return k.slot == slot; })) {
+    if (kept_count < std::size(kept)) kept[kept_count++] = {slot, reset};
+    else ok = false;
+  }
+  PyMutex_Unlock(&kept_lock);
+  if (!ok) PyErr_SetString(PyExc_RuntimeError, "could not register chronexa's finalisation step");
+  return ok;
+}
+
 // ---- PanicException ----
 
 namespace {
@@ -29,6 +67,7 @@ std::atomic<PyObject*> panic_type{nullptr};
 PyObject* panic_exception_type() {
   PyObject* t = panic_type.load(std::memory_order_acquire);
   if (t != nullptr) return t;
+  if (!keep_for_interpreter(panic_type)) return nullptr;
   PyObject* made = PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", panic_doc,
                                              PyExc_BaseException, nullptr);
   if (made == nullptr) return nullptr;
@@ -59,6 +98,7 @@ void raise_panic(const char* message) noexcept {
 PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept {
   PyObject* name = slot.load(std::memory_order_acquire);
   if (name != nullptr) return name;
+  if (!keep_for_interpreter(slot)) return nullptr;
   PyObject* made = PyUnicode_InternFromString(text);
   if (made == nullptr) return nullptr;
   if (!slot.compare_exchange_strong(name, made, std::memory_order_acq_rel)) {
@@ -114,6 +154,35 @@ PyObject* FormatBuffer::to_str() const noexcept {
   return s;
 }
 
+// ---- constructors ----
+
+PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t nargsf,
+                             PyObject* kwnames) noexcept {
+  const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+  PyObject* tuple = PyTuple_New(nargs);
+  if (tuple == nullptr) return nullptr;
+  for (Py_ssize_t i = 0; i < nargs; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(args[i]));
+  PyObject* kwargs = nullptr;
+  if (kwnames != nullptr && PyTuple_GET_SIZE(kwnames) > 0) {
+    kwargs = PyDict_New();
+    for (Py_ssize_t k = 0; kwargs != nullptr && k < PyTuple_GET_SIZE(kwnames); ++k)
+      if (PyDict_SetItem(kwargs, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0)
+        Py_CLEAR(kwargs);
+    if (kwargs == nullptr) {
+      Py_DECREF(tuple);
+      return nullptr;
+    }
+  }
+  PyObject* result = nullptr;
+  if (Py_EnterRecursiveCall(" while calling a Python object") == 0) {
+    result = PyType_Type.tp_call(type, tuple, kwargs);
+    Py_LeaveRecursiveCall();
+  }
+  Py_DECREF(tuple);
+  Py_XDECREF(kwargs);
+  return result;
+}
+
 // ---- classes ----
 
 void dealloc(PyObject* self) noexcept {
@@ -140,6 +209,14 @@ PyMethodDef refuse_reduce_def = {
     "__reduce_ex__", method(entry<refuse_reduce>),
     METH_FASTCALL | METH_KEYWORDS, nullptr};
 
+// tp_alloc of every class: the generic allocation that object.__new__ (and
+// PyType_GenericNew) goes through is closed, so no instance holds a value that
+// no validating constructor made. The module allocates with PyObject_New.
+PyObject* refuse_alloc(PyTypeObject* type, Py_ssize_t) noexcept {
+  PyErr_Format(PyExc_TypeError, "cannot create '%s' instances", type->tp_name);
+  return nullptr;
+}
+
 PyMutex type_creation_lock = {};
 
 // The type object, created under a lock: the lock is a PyMutex, which lets go
@@ -153,6 +230,7 @@ PyTypeObject* create_type(const ClassDef& def) {
   if (def.properties != nullptr) slots.push_back({Py_tp_getset, def.properties});
   slots.push_back({Py_tp_base, &PyBaseObject_Type});
   slots.push_back({Py_tp_dealloc, slot(&dealloc)});
+  slots.push_back({Py_tp_alloc, slot(&refuse_alloc)});
   slots.push_back({0, nullptr});
 
   const std::string qualified = std::string("chronexa.") + def.name;
@@ -194,7 +272,7 @@ PyTypeObject* get_type(const ClassDef& def) {
   PyMutex_Lock(&type_creation_lock);
   PyTypeObject* type = *def.type;
   if (type == nullptr) {
-    type = create_type(def);
+    type = keep_for_interpreter(*def.type) ? create_type(def) : nullptr;
     if (type == nullptr) {
       PyObject* cause = PyErr_GetRaisedException();
       PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", def.name);
@@ -202,7 +280,7 @@ PyTypeObject* get_type(const ClassDef& def) {
       PyException_SetCause(outer, cause);
       PyErr_SetRaisedException(outer);
     } else {
-      *def.type = type;  // kept for the life of the process
+      *def.type = type;  // kept for the life of the interpreter
     }
   }
   PyMutex_Unlock(&type_creation_lock);

@@ -34,7 +34,8 @@ struct Object {
   V value;
 };
 
-// The type object of the class wrapping V; set once, when the type is created.
+// The type object of the class wrapping V; set when the type is created and
+// kept for the life of the interpreter (see keep_for_interpreter).
 template <class V>
 inline PyTypeObject* type_of = nullptr;
 
@@ -49,7 +50,9 @@ bool is_instance(PyObject* o) noexcept {
 }
 
 // A new instance of V's class holding a copy of v; null with the
-// interpreter's exception when allocation fails.
+// interpreter's exception when allocation fails. This is the only way
+// instances are made: the types refuse the generic allocation (tp_alloc) that
+// object.__new__ goes through, so every instance holds a validated value.
 template <class V>
 PyObject* new_instance(const V& v) noexcept {
   static_assert(std::is_trivially_copyable_v<V> && std::is_trivially_destructible_v<V>);
@@ -79,9 +82,72 @@ struct ClassDef {
   PyTypeObject** type;                    // where the type object is kept
 };
 
-// Creates the type on first use (later calls return the same object), binds
-// it in `module` under its name and appends the name to __all__.
+// Creates the type on first use in this interpreter (later calls return the
+// same object), binds it in `module` under its name and appends the name to
+// __all__.
 int register_class(PyObject* module, const ClassDef& def) noexcept;
+
+// ---- kept for the interpreter ----
+//
+// The type objects, the Weekday members, PanicException and the interned
+// names are created on first need and then read from plain globals, so hot
+// paths (instance checks, new instances) cost one load. They live exactly as
+// long as the interpreter that made them. An embedding application may
+// finalise the interpreter and start another in the same process; our library
+// stays loaded, but the objects went with the first interpreter. So every such
+// global is registered here before its first publication, and a low-level exit
+// function (Py_AtExit) empties all of them after the interpreter has finalised,
+// without releasing anything (the interpreter has freed the objects already).
+// The next interpreter then finds the globals empty and creates its own.
+//
+// Why this design: per-module state would cost a lookup on every call, and a
+// restart cannot be detected at import instead (the new main interpreter has
+// the same id, and perhaps the same address, as the old one). Py_FinalizeEx
+// pops each exit function as it calls it, so the function is registered once
+// in each interpreter's lifetime, when the first global is kept.
+//
+// `reset` empties the global at `slot`. False, with RuntimeError set, when the
+// exit function cannot be registered (the interpreter allows 32).
+bool keep_for_interpreter(void* slot, void (*reset)(void*) noexcept) noexcept;
+
+template <class T>
+void empty_slot(T& s) noexcept {
+  if constexpr (std::is_array_v<T>) {
+    for (auto& e : s) empty_slot(e);
+  } else if constexpr (requires { s.store(nullptr); }) {
+    s.store(nullptr, std::memory_order_release);
+  } else {
+    s = nullptr;
+  }
+}
+
+// A pointer global, an atomic one, or an array of them.
+template <class T>
+bool keep_for_interpreter(T& slot) noexcept {
+  return keep_for_interpreter(&slot, [](void* p) noexcept { empty_slot(*static_cast<T*>(p)); });
+}
+
+// ---- constructors ----
+
+// The class call made the interpreter's generic way (type.__call__ with an
+// argument tuple and keyword dictionary), so a rebound __new__ or an added
+// __init__ takes part exactly as for any class.
+PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t nargsf,
+                             PyObject* kwnames) noexcept;
+
+// The vector call (Py_tp_vectorcall) of a class with a constructor. The
+// interpreter keeps calling it after Python code rebinds the class's __new__
+// or adds __init__, so it takes its fast path, `Fast` (bind and construct
+// without a tuple), only while the type's tp_new is still the class's own
+// `OwnNew` and tp_init still object's; otherwise the call is the generic one.
+template <newfunc OwnNew, vectorcallfunc Fast>
+PyObject* constructor_call(PyObject* type, PyObject* const* args, std::size_t nargsf,
+                           PyObject* kwnames) noexcept {
+  const auto* t = reinterpret_cast<PyTypeObject*>(type);
+  if (t->tp_new == OwnNew && t->tp_init == PyBaseObject_Type.tp_init) [[likely]]
+    return Fast(type, args, nargsf, kwnames);
+  return generic_class_call(type, args, nargsf, kwnames);
+}
 
 // Deallocation shared by all classes: the values are plain copies.
 void dealloc(PyObject* self) noexcept;
@@ -129,7 +195,7 @@ void* slot(F f) noexcept {
   return reinterpret_cast<void*>(f);
 }
 
-// An interned name kept for the process. Check-then-publish rather than a
+// An interned name kept for the interpreter. Check-then-publish rather than a
 // function-local static: no thread ever blocks on a C++ guard while attached
 // to the interpreter. Null with an exception if interning fails.
 PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept;

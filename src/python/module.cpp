@@ -21,8 +21,9 @@ int exec_module(PyObject* module) noexcept {
 PyModuleDef_Slot module_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&exec_module)},
     {Py_mod_gil, Py_MOD_GIL_NOT_USED},
-    // The type objects are process-wide; another interpreter must not share
-    // them, so a second interpreter's import fails with ImportError.
+    // The type objects are kept in globals for the main interpreter's life;
+    // another interpreter alive at the same time must not share them, so a
+    // subinterpreter's import fails with ImportError.
     {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
     {0, nullptr},
 };

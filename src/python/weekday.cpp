@@ -7,13 +7,15 @@
 namespace chronexa::py {
 namespace {
 
-// The members, created once with the type and kept for the process, so that
-// rebinding a class attribute does not change what Date.weekday() returns.
+// The members, created once with the type and kept for the interpreter, so
+// that rebinding a class attribute does not change what Date.weekday()
+// returns.
 PyObject* members[7] = {};
 
 template <Weekday W>
 PyObject* make_member(PyTypeObject* type) {
   if (members[static_cast<int>(W)] == nullptr) {
+    if (!keep_for_interpreter(members)) return nullptr;
     auto* o = PyObject_New(Object<Weekday>, type);
     if (o == nullptr) return nullptr;
     o->value = W;

@@ -4,8 +4,11 @@ import copy
 import gc
 import importlib.util
 import inspect
+import os
 import pickle
+import subprocess
 import sys
+import textwrap
 import weakref
 
 import pytest
@@ -63,6 +66,62 @@ def test_instances_are_closed(obj):
 def test_pickling_and_copying_refused(obj, copier):
     with pytest.raises(TypeError, match=f"^cannot pickle 'chronexa.{type(obj).__name__}' object$"):
         copier(obj)
+
+
+def run_python(script):
+    """Runs `script` in a fresh interpreter that imports chronexa from where we do."""
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    return subprocess.run([sys.executable, "-c", textwrap.dedent(script)], env=env,
+                          capture_output=True, text=True, timeout=60)
+
+
+@pytest.mark.parametrize("cls", CLASSES, ids=NAMES)
+def test_generic_allocation_refused(cls):
+    with pytest.raises(TypeError):
+        object.__new__(cls)
+
+
+# Rebinding __new__ or adding __init__ changes the class call exactly as type.__call__; every
+# route through object.__new__ stays closed, even where the interpreter's own guard lapses after
+# __new__ is rebound and restored. Run apart: a restored __new__ leaves the class changed.
+@pytest.mark.parametrize(("name", "args"), [
+    ("Date", "2024, 1, 4"), ("Time", "1, 2, 3, nanosecond=4"),
+    ("DateTime", "date=Date(2024, 1, 4), time=Time(1, 2, 3)")])
+def test_class_call_follows_new_and_init(name, args):
+    r = run_python(f"""
+        from chronexa import *
+        C, calls = {name}, []
+        own = vars(C)["__new__"]
+        def init(self, *a, **k):
+            calls.append((self, a, k))
+        C.__init__ = init
+        x = C({args})
+        assert type(x) is C and calls == [(x, *(lambda *a, **k: (a, k))({args}))]
+        del C.__init__
+        assert C({args}) == x and len(calls) == 1
+        C.__new__ = staticmethod(lambda c, *a, **k: ("new", c, a, k))
+        assert C({args}) == type.__call__(C, {args}) == ("new", C, *(lambda *a, **k: (a, k))({args}))
+        C.__new__ = own  # the interpreter no longer guards object.__new__(C); the allocation does
+        for call in [lambda: object.__new__(C), lambda: C({args}), lambda: type.__call__(C, {args})]:
+            try:
+                call()
+            except TypeError as e:
+                print(e)
+            else:
+                raise AssertionError("created")
+    """)
+    assert r.returncode == 0 and r.stderr == "", r.stderr
+    assert r.stdout.splitlines() == [f"cannot create 'chronexa.{name}' instances",
+        *[f"chronexa.{name}.__new__(chronexa.{name}) is not safe, use object.__new__()"] * 2]
+
+
+def test_interpreter_restarts_in_one_process():
+    binary = os.environ.get("CHRONEXA_EMBED_TEST")  # set by `make test`
+    if not binary:
+        pytest.skip("CHRONEXA_EMBED_TEST names no embedding program")
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    r = subprocess.run([binary], env=env, capture_output=True, text=True, timeout=120)
+    assert (r.returncode, r.stderr, r.stdout) == (0, "", "embed_test: 3 interpreter cycles passed\n")
 
 
 def test_reimport_gives_identical_classes():
