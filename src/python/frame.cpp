@@ -22,7 +22,7 @@ struct KeptSlot {
 };
 
 PyMutex kept_lock = {};
-KeptSlot kept[32];  // 17 in use: 7 types, the Weekday members, PanicException, 2 names
+KeptSlot kept[32];  // 11 in use: 7 types, the Weekday members, PanicException, 2 names
 std::size_t kept_count = 0;
 bool exit_function_registered = false;
 
@@ -41,7 +41,8 @@ bool keep_for_interpreter(void* slot, void (*reset)(void*) noexcept) noexcept {
   PyMutex_Lock(&kept_lock);
   bool ok = exit_function_registered || Py_AtExit(forget_kept) == 0;
   exit_function_registered = ok;
-  if (ok && std::none_of(kept, kept + kept_count, [&](const KeptSlot& k) { return k.slot == slot; })) {
+  const auto known = [&](const KeptSlot& k) { return k.slot == slot; };
+  if (ok && std::none_of(kept, kept + kept_count, known)) {
     if (kept_count < std::size(kept)) kept[kept_count++] = {slot, reset};
     else ok = false;
   }

@@ -128,9 +128,10 @@ def test_examples_hash_values_and_local_time_out_of_range():
         "OffsetDateTime.parse('2024-01-01T12:00:00Z')")
     assert (hash(NOON), hash(x), hash(parse("2024-01-01T12:00:00-05:00"))) == (
         5973037193301466340, 670535729267145644, 1823082830197036667)
-    assert repr(OffsetDateTime.from_utc(DateTime(LAST.date, Time(23, 30, 0)), UtcOffset.from_seconds(
-        3600))) == ("OffsetDateTime.from_utc(DateTime.parse('2147483647-12-31T23:30:00Z'), "
-                    "UtcOffset.from_seconds(3600))")
+    edge = DateTime(LAST.date, Time(23, 30, 0))
+    assert repr(OffsetDateTime.from_utc(edge, UtcOffset.from_seconds(3600))) == (
+        "OffsetDateTime.from_utc(DateTime.parse('2147483647-12-31T23:30:00Z'), "
+        "UtcOffset.from_seconds(3600))")
     for utc, off in [(LAST, 1), (LAST, 86400), (FIRST, -1), (FIRST, -86400)]:
         x, same = (OffsetDateTime.from_utc(utc, UtcOffset.from_seconds(s)) for s in (off, 0))
         assert repr(x) == f"OffsetDateTime.from_utc({utc!r}, {x.offset!r})" and eval(repr(x)) == x
