@@ -26,7 +26,7 @@ else
 
 BUILD ?= build/local
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
-MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD)$${PYTHONPATH:+:$$PYTHONPATH}
+MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/src/py$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) >/dev/null
@@ -34,7 +34,7 @@ build:
 
 test: build
 	$(BUILD)/core_tests --gtest_brief=1
-	$(MODULE_PATH) $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
+	$(MODULE_PATH) MYPY_CACHE_DIR=$(CURDIR)/$(BUILD)/mypy-cache $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
 
 demo: ONLY := chronexa
 demo: build
