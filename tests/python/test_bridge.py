@@ -166,6 +166,8 @@ def test_refusals(call, error, message):
         call()
 
 
-def test_subclass_nanoseconds_are_kept():
+def test_subclass_nanoseconds_and_fractional_offsets():
     stamp = Stamp(2024, 1, 1, 0, 0, 0, 5, tzinfo=UTC)
-    assert cdt.from_datetime(stamp).utc.time.nanosecond == 5250
+    assert cdt.from_datetime(stamp).utc.time.nanosecond == cdt.from_datetime_utc(stamp).time.nanosecond == 5250
+    odd = dt.datetime(2024, 1, 1, tzinfo=dt.timezone(dt.timedelta(microseconds=1)))
+    assert str(cdt.from_datetime_utc(odd)) == "2023-12-31T23:59:59.999999Z"

@@ -17,6 +17,7 @@
 from __future__ import annotations
 
 import datetime as _dt
+from collections.abc import Callable as _Callable
 
 from chronexa import Date, DateTime, Duration, OffsetDateTime, Time, UtcOffset, Weekday
 
@@ -27,13 +28,19 @@ __all__ = [
 ]
 
 _date = _dt.date
+_fromordinal = _dt.date.fromordinal
+_from_days = Date.from_days_since_unix_epoch
+_nanoseconds = Duration.nanoseconds
+_from_unix = DateTime.from_unix_timestamp
+_ORDINAL_OF_EPOCH = 719163  # date(1970, 1, 1).toordinal()
+_DAYS_MIN, _DAYS_MAX = 1 - _ORDINAL_OF_EPOCH, 3652059 - _ORDINAL_OF_EPOCH  # years 1 to 9999
 _time = _dt.time
 _datetime = _dt.datetime
 _timedelta = _dt.timedelta
 _timezone = _dt.timezone
 _UTC = _dt.timezone.utc
+_EPOCH = _dt.datetime(1970, 1, 1, tzinfo=_UTC)
 _US = _dt.timedelta(microseconds=1)
-_US_PER_DAY = 86_400_000_000
 # The standard library's timedelta range, in microseconds.
 _TIMEDELTA_MIN_US = _timedelta.min // _US
 _TIMEDELTA_MAX_US = _timedelta.max // _US
@@ -45,12 +52,9 @@ _NAIVE = ("naive datetime {!r} has no offset; attach one first, e.g. "
           "dt.replace(tzinfo=datetime.timezone.utc) or dt.astimezone() for the system's local time")
 
 
-def _micro(nanosecond: int, truncate: bool, what: object) -> int:
-    micro, rest = divmod(nanosecond, 1000)
-    if rest and not truncate:
-        raise ValueError(f"{what} has nanoseconds, which the standard library cannot hold "
-                         "(microsecond precision); pass truncate=True to drop them")
-    return micro
+def _lost_nanoseconds(what: object) -> ValueError:
+    return ValueError(f"{what} has nanoseconds, which the standard library cannot hold "
+                      "(microsecond precision); pass truncate=True to drop them")
 
 
 def _out_of_range(what: object, target: str) -> ValueError:
@@ -68,10 +72,10 @@ def _offset_seconds(offset: _dt.timedelta | None, what: object) -> int:
 
 def to_date(d: Date) -> _dt.date:
     """The standard library's date for ``d``; ValueError outside years 1 to 9999."""
-    year = d.year
-    if not 1 <= year <= 9999:
+    days = d.days_since_unix_epoch()
+    if not _DAYS_MIN <= days <= _DAYS_MAX:
         raise _out_of_range(d, "datetime.date")
-    return _date(year, d.month, d.day)
+    return _fromordinal(days + _ORDINAL_OF_EPOCH)
 
 
 def from_date(d: _dt.date) -> Date:
@@ -79,14 +83,18 @@ def from_date(d: _dt.date) -> Date:
     if type(d) is not _date and isinstance(d, _datetime):
         raise TypeError("from_date() takes a date, not a datetime: use from_datetime(), "
                         "or from_date(dt.date()) to drop the time on purpose")
-    return Date(d.year, d.month, d.day)
+    return _from_days(d.toordinal() - _ORDINAL_OF_EPOCH)
 
 
 def to_time(t: Time, *, truncate: bool = False) -> _dt.time:
     """The standard library's naive time for ``t``.
 
     ValueError if ``t`` has nanoseconds, unless ``truncate`` is true."""
-    return _time(t.hour, t.minute, t.second, _micro(t.nanosecond, truncate, t))
+    nanosecond = t.nanosecond
+    micro = nanosecond // 1000
+    if micro * 1000 != nanosecond and not truncate:
+        raise _lost_nanoseconds(t)
+    return _time(t.hour, t.minute, t.second, micro)
 
 
 def from_time(t: _dt.time) -> Time:
@@ -142,18 +150,24 @@ def to_datetime(value: DateTime | OffsetDateTime, *, truncate: bool = False) -> 
     year = d.year
     if not 1 <= year <= 9999:
         raise _out_of_range(value, "datetime.datetime")
-    return _datetime(year, d.month, d.day, t.hour, t.minute, t.second,
-                     _micro(t.nanosecond, truncate, value), zone)
+    nanosecond = t.nanosecond
+    micro = nanosecond // 1000
+    if micro * 1000 != nanosecond and not truncate:
+        raise _lost_nanoseconds(value)
+    return _datetime(year, d.month, d.day, t.hour, t.minute, t.second, micro, zone)
+
+
+def _extra_nanoseconds(dt: _dt.datetime) -> int:
+    # A subclass may carry more precision than microseconds (pandas'
+    # Timestamp has a nanosecond field).
+    extra = getattr(dt, "nanosecond", 0)
+    return extra if isinstance(extra, int) and 0 <= extra < 1000 else 0
 
 
 def _fields(dt: _dt.datetime) -> tuple[Date, Time]:
     nanosecond = dt.microsecond * 1000
     if type(dt) is not _datetime:
-        # A subclass may carry more precision than microseconds (pandas'
-        # Timestamp has a nanosecond field).
-        extra = getattr(dt, "nanosecond", 0)
-        if isinstance(extra, int) and 0 <= extra < 1000:
-            nanosecond += extra
+        nanosecond += _extra_nanoseconds(dt)
     return Date(dt.year, dt.month, dt.day), Time(dt.hour, dt.minute, dt.second, nanosecond)
 
 
@@ -168,11 +182,18 @@ def from_datetime(dt: _dt.datetime) -> OffsetDateTime:
 
 
 def from_datetime_utc(dt: _dt.datetime) -> DateTime:
-    """The UTC DateTime of an aware datetime; ValueError for a naive one."""
-    seconds = _offset_seconds(dt.utcoffset(), dt)
-    d, t = _fields(dt)
-    utc = DateTime(d, t)
-    return utc if not seconds else utc.add_duration(Duration.seconds(-seconds))
+    """The UTC DateTime of an aware datetime, exactly (an offset with a fraction
+    of a second is fine here); ValueError for a naive one."""
+    try:
+        since = dt - _EPOCH
+    except TypeError:
+        if not isinstance(dt, _datetime):
+            raise
+        raise ValueError(_NAIVE.format(dt)) from None
+    nanos = since.microseconds * 1000
+    if type(dt) is not _datetime:
+        nanos += _extra_nanoseconds(dt)
+    return _from_unix(since.days * 86400 + since.seconds, nanos)
 
 
 def to_timedelta(d: Duration, *, truncate: bool = False) -> _dt.timedelta:
@@ -180,25 +201,25 @@ def to_timedelta(d: Duration, *, truncate: bool = False) -> _dt.timedelta:
     (999999999 days either way), or if ``d`` has nanoseconds and ``truncate``
     is false (truncation is towards zero)."""
     nanos = d.total_nanos()
-    micros = nanos // 1000 if nanos >= 0 else -(-nanos // 1000)
-    if micros * 1000 != nanos and not truncate:
-        raise ValueError(f"{d} has nanoseconds, which the standard library cannot hold "
-                         "(microsecond precision); pass truncate=True to drop them")
+    micros, rest = divmod(nanos, 1000)
+    if rest:
+        if not truncate:
+            raise _lost_nanoseconds(d)
+        micros += nanos < 0  # towards zero
     if not _TIMEDELTA_MIN_US <= micros <= _TIMEDELTA_MAX_US:
         raise ValueError(f"{d} is outside the range of datetime.timedelta "
                          "(-999999999 days to 999999999 days)")
-    days, micros = divmod(micros, _US_PER_DAY)
-    return _timedelta(days, 0, micros)
+    return _timedelta(0, 0, micros)
 
 
 def from_timedelta(td: _dt.timedelta) -> Duration:
     """The Duration of a timedelta, exactly (any timedelta fits)."""
-    return Duration.nanoseconds((td.days * _US_PER_DAY + td.seconds * 1_000_000 + td.microseconds) * 1000)
+    return _nanoseconds(td // _US * 1000)
 
 
-def to_isoweekday(w: Weekday) -> int:
-    """The ISO weekday number of ``w``, as date.isoweekday() gives it: Monday is 1, Sunday 7."""
-    return w.number_from_monday()
+# The ISO weekday number of a Weekday, as date.isoweekday() gives it (Monday
+# is 1, Sunday 7): number_from_monday itself.
+to_isoweekday: _Callable[[Weekday], int] = Weekday.number_from_monday
 
 
 def from_isoweekday(number: int) -> Weekday:
