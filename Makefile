@@ -3,6 +3,7 @@
 #   make test    build everything, run the C++ core tests and the Python tests
 #   make demo    build the module and run examples/quickstart.py
 #   make bench   build the module and print chronexa beside its peers
+#   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
 #
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
@@ -10,7 +11,7 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench build package-check
+TARGETS := test demo bench build package-check docs
 
 .PHONY: $(TARGETS) clean devroot
 
@@ -45,6 +46,9 @@ bench: ONLY := chronexa core_bench
 bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
+
+docs:
+	$(PYTHON) -m mkdocs build --strict -d $(CURDIR)/$(BUILD)/docs
 
 # Build the wheel as `pip install .` would, install it into a scratch
 # directory and import the module from there.
