@@ -26,6 +26,7 @@ devroot:
 else
 
 BUILD ?= build/local
+VERSION := $(shell sed -n 's/^version = "\(.*\)"/\1/p' pyproject.toml)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/src/py$${PYTHONPATH:+:$$PYTHONPATH}
 
@@ -58,6 +59,9 @@ package-check:
 	$(PYTHON) -m pip install -q --root-user-action=ignore --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
+	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa
 
 endif
 
