@@ -16,6 +16,7 @@ Time(1, 2, 3, nanosecond=None)  # error: arg-type
 DateTime.from_unix_timestamp(1, nanoseconds=5)  # error: call-arg
 DateTime(d, d)  # error: arg-type
 Duration.seconds(1) + 1  # error: operator
+Duration(seconds=5)  # error: call-arg
 d < DateTime.now_utc()  # error: operator
 UtcOffset.from_hours_minutes(1, 5, 30)  # error: arg-type
 OffsetDateTime.from_utc(d, UtcOffset.from_seconds(0))  # error: arg-type
