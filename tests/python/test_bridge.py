@@ -6,7 +6,7 @@ import datetime as dt
 import re
 
 import pytest
-from hypothesis import given
+from hypothesis import example, given
 from hypothesis import strategies as st
 
 import chronexa_datetime as cdt
@@ -18,7 +18,8 @@ EPOCH = dt.datetime(1970, 1, 1, tzinfo=UTC)
 PRECISION = "has nanoseconds, which the standard library cannot hold"
 RANGE = "is outside the range of"
 
-days = st.integers(-784353015833, 784351576776)
+# Day counts around the standard library's years 1 to 9999, and anywhere.
+days = st.integers(-720_000, 2_940_000) | st.integers(-784353015833, 784351576776)
 nanos_of_day = st.integers(0, 86_400 * 10**9 - 1)
 offsets = st.integers(-86_400, 86_400)
 # Every fixed offset the standard library can hold, to the second.
@@ -94,6 +95,7 @@ def test_aware_datetime_round_trips(d):
 
 
 @given(days, nanos_of_day, offsets)
+@example(784351576776, 86_399 * 10**9, 3_600)  # a local time past the last year
 def test_chronexa_instants_to_stdlib_or_error(n, ns, seconds):
     utc = DateTime(Date.from_days_since_unix_epoch(n), time_of(ns))
     odt = OffsetDateTime.from_utc(utc, UtcOffset.from_seconds(seconds))

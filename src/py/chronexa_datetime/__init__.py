@@ -142,8 +142,8 @@ def to_datetime(value: DateTime | OffsetDateTime, *, truncate: bool = False) -> 
         zone = to_timezone(value.offset)
         try:
             local = value.to_local()
-        except ValueError:
-            raise _out_of_range(value, "datetime.datetime") from None
+        except ValueError:  # so far out that its local text cannot be printed either
+            raise _out_of_range(f"{value.utc} at {value.offset}", "datetime.datetime") from None
         d, t = local.date, local.time
     else:
         raise TypeError(f"to_datetime() takes a DateTime or an OffsetDateTime, not {type(value).__name__}")
