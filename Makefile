@@ -3,6 +3,7 @@
 #   make test    build everything, run the C++ core tests and the Python tests
 #   make demo    build the module and run examples/quickstart.py
 #   make bench   build the module and print chronexa beside its peers
+#   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
 #
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
@@ -10,7 +11,7 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench build package-check
+TARGETS := test demo bench build package-check docs
 
 .PHONY: $(TARGETS) clean devroot
 
@@ -25,8 +26,9 @@ devroot:
 else
 
 BUILD ?= build/local
+VERSION := $(shell sed -n 's/^version = "\(.*\)"/\1/p' pyproject.toml)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
-MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD)$${PYTHONPATH:+:$$PYTHONPATH}
+MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/src/py$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) >/dev/null
@@ -34,7 +36,8 @@ build:
 
 test: build
 	$(BUILD)/core_tests --gtest_brief=1
-	$(MODULE_PATH) CHRONEXA_EMBED_TEST=$(CURDIR)/$(BUILD)/embed_test $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
+	$(MODULE_PATH) CHRONEXA_EMBED_TEST=$(CURDIR)/$(BUILD)/embed_test MYPY_CACHE_DIR=$(CURDIR)/$(BUILD)/mypy-cache \
+	  $(PYTHON) -m pytest -q -p no:cacheprovider tests/python
 
 demo: ONLY := chronexa
 demo: build
@@ -46,6 +49,9 @@ bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
 
+docs:
+	$(PYTHON) -m mkdocs build --strict -d $(CURDIR)/$(BUILD)/docs
+
 # Build the wheel as `pip install .` would, install it into a scratch
 # directory and import the module from there.
 package-check:
@@ -54,6 +60,9 @@ package-check:
 	$(PYTHON) -m pip install -q --root-user-action=ignore --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
+	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa
 
 endif
 
