@@ -4,6 +4,13 @@
 #   make demo    build the module and run examples/quickstart.py
 #   make bench   build the module and print chronexa beside its peers
 #
+# The project's own checks (DEVELOPERS.md describes them):
+#   make sanitize       core tests and the whole Python suite with ASan + UBSan
+#   make leaks          reference and memory-block leak loop under python3.14d
+#   make fuzz           every libFuzzer target for FUZZ_SECONDS each (default 180)
+#   make fuzz-coverage  line coverage of src/lib reached by the fuzz corpus
+#   make format-check   fail on any difference from .clang-format
+#
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
 # with its headers; cmake, a C++23 compiler and GoogleTest on the PATH) they
@@ -11,13 +18,19 @@
 
 PYTHON ?=
 TARGETS := test demo bench build package-check
+CHECKS := sanitize leaks fuzz fuzz-coverage format-check
+FUZZ_SECONDS ?= 180
 
-.PHONY: $(TARGETS) clean devroot
+.PHONY: $(TARGETS) $(CHECKS) clean devroot
 
 ifeq ($(strip $(PYTHON)),)
 
 $(TARGETS):
 	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot $@
+
+$(CHECKS):
+	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot \
+	  FUZZ_SECONDS=$(FUZZ_SECONDS) $@
 
 devroot:
 	tools/devroot.sh ensure
@@ -29,7 +42,7 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD)$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
-	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) >/dev/null
+	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) $(CMAKE_ARGS) >/dev/null
 	cmake --build $(BUILD) $(if $(ONLY),--target $(ONLY))
 
 test: build
@@ -54,6 +67,41 @@ package-check:
 	$(PYTHON) -m pip install -q --root-user-action=ignore --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
+
+# The checks. `sanitize` runs the `test` recipe in its own build directory
+# with every target instrumented; the interpreter itself is not, so the ASan
+# runtime is preloaded into it, with the system allocator (PYTHONMALLOC) so
+# that ASan sees every allocation, and no leak report for the interpreter's
+# own objects at exit. Built with GCC (c++), whose runtime -print-file-name finds.
+SANITIZE_BUILD := $(BUILD)-sanitize
+SANITIZE_RUNTIME ?= $(shell c++ -print-file-name=libasan.so)
+export ASAN_OPTIONS ?= detect_leaks=0:strict_init_order=1:check_initialization_order=1
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+
+sanitize:
+	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS=-DCHRONEXA_SANITIZE=ON \
+	  'MODULE_PATH=LD_PRELOAD=$(SANITIZE_RUNTIME) PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD)'
+
+# The module built for Debian's debug interpreter; the build refuses release
+# headers (CHRONEXA_DEBUG_PYTHON), and the check refuses a release interpreter.
+DEBUG_PYTHON ?= /usr/bin/python3.14d
+LEAKS_BUILD := $(BUILD)-debug
+
+leaks:
+	$(MAKE) --no-print-directory build BUILD=$(LEAKS_BUILD) PYTHON=$(DEBUG_PYTHON) ONLY=chronexa \
+	  'CMAKE_ARGS=-DCHRONEXA_DEBUG_PYTHON=ON -DCHRONEXA_TESTS=OFF'
+	PYTHONPATH=$(CURDIR)/$(LEAKS_BUILD) $(DEBUG_PYTHON) tests/leaks/leak_check.py
+
+fuzz:
+	fuzz/run.sh fuzz $(FUZZ_SECONDS)
+
+fuzz-coverage:
+	fuzz/run.sh coverage
+
+FORMAT_FILES = $(shell find src tests bench fuzz examples -name '*.cpp' -o -name '*.hpp' | sort)
+
+format-check:
+	clang-format --dry-run -Werror $(FORMAT_FILES)
 
 endif
 
