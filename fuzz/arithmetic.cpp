@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "duration.hpp"
 #include "fault.hpp"
@@ -35,10 +36,11 @@ std::int64_t pick(FuzzedDataProvider& in, std::int64_t lo, std::int64_t hi) {
 
 Wide pick_nanos(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: return Wide{in.ConsumeIntegral<std::int64_t>()} << 64 |
-                   in.ConsumeIntegral<std::uint64_t>();
-    case 1: return in.ConsumeIntegralInRange<std::int64_t>(-3 * 86'400'000'000'000,
-                                                          3 * 86'400'000'000'000);
+    case 0:
+      return Wide{in.ConsumeIntegral<std::int64_t>()} << 64 | in.ConsumeIntegral<std::uint64_t>();
+    case 1:
+      return in.ConsumeIntegralInRange<std::int64_t>(-3 * 86'400'000'000'000,
+                                                     3 * 86'400'000'000'000);
     case 2: return Wide{in.ConsumeIntegral<std::int64_t>()} * 1'000'000'000;
     default: return in.ConsumeIntegral<std::int64_t>();
   }
@@ -51,13 +53,17 @@ void check_date(std::int64_t days, const Date& other) {
   const auto want = ref::date_of_days(days);
   FUZZ_CHECK(d.has_value() == (days >= Date::min_days && days <= Date::max_days), no_input);
   if (!d) {
-    FUZZ_CHECK(d.error() == DateError::OutOfRange, no_input);
+    FUZZ_CHECK(d.error() == DateError::OutOfRange && name(d.error()) == "OutOfRange", no_input);
     return;
   }
   FUZZ_CHECK(want && *d == *want, no_input);
   FUZZ_CHECK(d->days_since_unix_epoch() == days, no_input);
   FUZZ_CHECK(Date::from_ymd(d->year, d->month, d->day) == d, no_input);
   FUZZ_CHECK(d->weekday() == static_cast<Weekday>(ref::floor_mod(Wide{days} + 3, 7)), no_input);
+  FUZZ_CHECK(number_from_monday(d->weekday()) == ref::floor_mod(Wide{days} + 3, 7) + 1, no_input);
+  constexpr std::string_view names[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                         "Friday", "Saturday", "Sunday"};
+  FUZZ_CHECK(name(d->weekday()) == names[number_from_monday(d->weekday()) - 1], no_input);
   FUZZ_CHECK(d->ordinal() == days - ref::days_from_civil(d->year, 1, 1) + 1, no_input);
   FUZZ_CHECK(d->days_since_unix_epoch() - other.days_since_unix_epoch() ==
                  ref::days_from_civil(d->year, d->month, d->day) -
@@ -87,7 +93,11 @@ void check_time(FuzzedDataProvider& in) {
                                          (in.ConsumeBool() ? 100'000'000u : 1'000u);
   const auto t = Time::from_hms_nano(h, m, s, ns);
   FUZZ_CHECK(t.has_value() == (h < 24 && m < 60 && s < 60 && ns < 1'000'000'000), no_input);
-  if (!t) return;
+  if (!t) {
+    FUZZ_CHECK(name(t.error()) == "InvalidTime", no_input);
+    return;
+  }
+  FUZZ_CHECK(t->seconds_since_midnight() == (h * 60u + m) * 60u + s, no_input);
   FUZZ_CHECK(t->nanos_since_midnight() == ((h * 60u + m) * 60u + s) * 1'000'000'000ull + ns,
              no_input);
   const std::string text = ref::text_of(*t);
@@ -101,12 +111,24 @@ void check_offset_date_time(const DateTime& utc, std::int32_t offset_seconds, Wi
   const auto offset = UtcOffset::from_seconds(offset_seconds);
   FUZZ_CHECK(offset.has_value() == (offset_seconds >= -86'400 && offset_seconds <= 86'400),
              no_input);
-  if (!offset) return;
+  if (!offset) {
+    FUZZ_CHECK(name(offset.error()) == "OutOfRange", no_input);
+    return;
+  }
+  FUZZ_CHECK(offset->as_seconds() == offset_seconds && offset->is_utc() == (offset_seconds == 0),
+             no_input);
+  const std::int32_t a = offset_seconds < 0 ? -offset_seconds : offset_seconds;
+  const auto from_parts = UtcOffset::from_hours_minutes(offset_seconds >= 0,
+                                                        static_cast<std::uint8_t>(a / 3600),
+                                                        static_cast<std::uint8_t>(a / 60 % 60));
+  FUZZ_CHECK(from_parts.has_value() == (a < 86'400), no_input);
+  if (from_parts && a % 60 == 0) FUZZ_CHECK(*from_parts == *offset, no_input);
   const std::string offset_text = ref::text_of(*offset);
   FUZZ_CHECK(offset_text == ref::offset_text(offset_seconds), offset_text);
 
   const OffsetDateTime odt = OffsetDateTime::from_utc(utc, *offset);
-  const Wide at = utc.unix_timestamp_nanos();
+  const Wide at = odt.unix_timestamp_nanos();
+  FUZZ_CHECK(odt.unix_timestamp() == utc.unix_timestamp(), no_input);
   const auto local = odt.to_local();
   const auto want_local = ref::date_time_of_nanos(at + Wide{offset_seconds} * 1'000'000'000);
   FUZZ_CHECK(local.has_value() == want_local.has_value(), no_input);
@@ -161,6 +183,9 @@ void check_duration(Wide nanos, std::int64_t n) {
   } while (mag != 0);
   if (nanos < 0) want.insert(want.begin(), '-');
   FUZZ_CHECK(text == want, text);
+  FUZZ_CHECK(d.total_nanos() == nanos && d.total_seconds() == static_cast<double>(nanos) / 1e9,
+             text);
+  FUZZ_CHECK((d <=> Duration::nanoseconds(n)) == (nanos <=> Wide{n}), text);
   FUZZ_CHECK(Duration::seconds(n).nanos == Wide{n} * 1'000'000'000, no_input);
   FUZZ_CHECK(Duration::milliseconds(n).nanos == Wide{n} * 1'000'000, no_input);
   FUZZ_CHECK(Duration::microseconds(n).nanos == Wide{n} * 1'000, no_input);
@@ -201,8 +226,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(DateTime::parse(text) == dt, text);
     const auto moved = dt->add_duration(Duration{move});
     Wide target;
-    const bool in_range = !__builtin_add_overflow(at, move, &target) &&
-                          target >= ref::min_nanos && target <= ref::max_nanos;
+    const bool in_range = !__builtin_add_overflow(at, move, &target) && target >= ref::min_nanos &&
+                          target <= ref::max_nanos;
     FUZZ_CHECK(moved.has_value() == in_range, no_input);
     if (moved) {
       FUZZ_CHECK(moved->unix_timestamp_nanos() == target, no_input);

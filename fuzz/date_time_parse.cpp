@@ -19,9 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (got) {
     FUZZ_CHECK(*got == *want, s);
     const std::string text = reference::text_of(*got);
-    FUZZ_CHECK(text == reference::date_text(got->date) + 'T' + reference::time_text(got->time) +
-                           'Z',
-               s);
+    FUZZ_CHECK(
+        text == reference::date_text(got->date) + 'T' + reference::time_text(got->time) + 'Z', s);
     FUZZ_CHECK(DateTime::parse(text) == got, s);
   }
   if (s.size() >= 20 && s[4] == '-' && s[7] == '-')

@@ -113,9 +113,9 @@ inline std::optional<DateTime> date_time_of_nanos(Wide nanos) {
   Wide rest = floor_mod(nanos, nanos_per_day);
   const auto ns = static_cast<std::uint32_t>(rest % 1'000'000'000);
   rest /= 1'000'000'000;
-  return DateTime{*date, Time{static_cast<std::uint8_t>(rest / 3600),
-                              static_cast<std::uint8_t>(rest / 60 % 60),
-                              static_cast<std::uint8_t>(rest % 60), ns}};
+  return DateTime{
+      *date, Time{static_cast<std::uint8_t>(rest / 3600), static_cast<std::uint8_t>(rest / 60 % 60),
+                  static_cast<std::uint8_t>(rest % 60), ns}};
 }
 
 // ---- text forms ----
@@ -143,7 +143,8 @@ inline std::string offset_text(std::int32_t seconds) {
   char buf[16];
   int n = std::snprintf(buf, sizeof buf, "%c%02d:%02d", seconds < 0 ? '-' : '+', a / 3600,
                         a / 60 % 60);
-  if (a % 60 != 0) n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), ":%02d", a % 60);
+  if (a % 60 != 0)
+    n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), ":%02d", a % 60);
   return {buf, static_cast<std::size_t>(n)};
 }
 
@@ -225,10 +226,10 @@ inline std::optional<DateTime> parse_date_time(std::string_view s) {
 
 // The UTF-8 forms of the characters with the Unicode White_Space property.
 inline constexpr std::string_view white_space[] = {
-    "\t", "\n", "\v", "\f", "\r", " ", "\xC2\x85", "\xC2\xA0", "\xE1\x9A\x80",
-    "\xE2\x80\x80", "\xE2\x80\x81", "\xE2\x80\x82", "\xE2\x80\x83", "\xE2\x80\x84",
-    "\xE2\x80\x85", "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89",
-    "\xE2\x80\x8A", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F",
+    "\t",           "\n",           "\v",           "\f",           "\r",           " ",
+    "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81", "\xE2\x80\x82",
+    "\xE2\x80\x83", "\xE2\x80\x84", "\xE2\x80\x85", "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88",
+    "\xE2\x80\x89", "\xE2\x80\x8A", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F",
     "\xE3\x80\x80"};
 
 inline std::string_view trim(std::string_view s) {

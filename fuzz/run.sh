@@ -4,7 +4,7 @@
 # The libFuzzer targets of the calendar core (see `make fuzz`).
 #
 #   fuzz/run.sh fuzz SECONDS [TARGET...]   build with ASan + UBSan, fuzz each target
-#   fuzz/run.sh coverage [TARGET...]       line coverage of src/lib reached by fuzz/corpus
+#   fuzz/run.sh coverage                  line coverage of src/lib reached by fuzz/corpus
 #   fuzz/run.sh merge [TARGET...]          fold what fuzzing found into fuzz/corpus, minimised
 #
 # Each target starts from its committed seed corpus fuzz/corpus/<target> and
@@ -36,8 +36,6 @@ build() {
     case $kind in
       asan) "$CXX" "${flags[@]}" -fsanitize=fuzzer,address,undefined \
               -fno-sanitize-recover=undefined "fuzz/$t.cpp" "${core[@]}" -o "$bin" ;;
-      cov) "$CXX" "${flags[@]}" -fsanitize=fuzzer -fprofile-instr-generate -fcoverage-mapping \
-              "fuzz/$t.cpp" "${core[@]}" -o "$bin" ;;
     esac
   fi
 }
@@ -72,19 +70,24 @@ case $mode in
     done
     ;;
   coverage)
-    rm -rf "$out/profiles"
-    mkdir -p "$out/profiles"
-    objects=()
-    for t in "${targets[@]}"; do
-      build cov "$t"
-      LLVM_PROFILE_FILE="$out/profiles/$t.profraw" "$out/cov/$t" -runs=0 "fuzz/corpus/$t" \
-        >/dev/null 2>&1
-      objects+=(-object "$out/cov/$t")
+    # One binary holding every target (entry points renamed), so that each
+    # core function has one profile.
+    rm -rf "$out/cov" "$out/coverage"
+    mkdir -p "$out/cov"
+    cov=(-fprofile-instr-generate -fcoverage-mapping)
+    runs=()
+    for t in "${all[@]}"; do
+      "$CXX" "${flags[@]}" "${cov[@]}" -DLLVMFuzzerTestOneInput="fuzz_$t" -c "fuzz/$t.cpp" \
+        -o "$out/cov/$t.o"
+      runs+=("$t=fuzz/corpus/$t")
     done
-    llvm-profdata merge -sparse "$out"/profiles/*.profraw -o "$out/profiles/corpus.profdata"
-    llvm-cov report "${objects[@]:1}" -instr-profile="$out/profiles/corpus.profdata" \
+    "$CXX" "${flags[@]}" "${cov[@]}" fuzz/coverage_main.cpp "$out"/cov/*.o \
+      "${core[@]}" -o "$out/cov/coverage_main"
+    LLVM_PROFILE_FILE="$out/cov/corpus.profraw" "$out/cov/coverage_main" "${runs[@]}" 2>/dev/null
+    llvm-profdata merge -sparse "$out/cov/corpus.profraw" -o "$out/cov/corpus.profdata"
+    llvm-cov report "$out/cov/coverage_main" -instr-profile="$out/cov/corpus.profdata" \
       -show-region-summary=false -show-branch-summary=false src/lib
-    llvm-cov show "${objects[@]:1}" -instr-profile="$out/profiles/corpus.profdata" \
+    llvm-cov show "$out/cov/coverage_main" -instr-profile="$out/cov/corpus.profdata" \
       -format=html -output-dir="$out/coverage" src/lib
     echo "coverage: per-line report in $out/coverage/index.html"
     ;;
