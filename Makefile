@@ -69,15 +69,16 @@ package-check:
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
 
 # The checks. `sanitize` runs the `test` recipe in its own build directory
-# with every target instrumented; the interpreter itself is not, so the ASan
-# runtime is preloaded into it, with the system allocator (PYTHONMALLOC) so
-# that ASan sees every allocation, and no leak report for the interpreter's
-# own objects at exit. Built with GCC (c++), whose runtime -print-file-name finds.
+# with every target instrumented (by the default compiler, GCC, whose ASan
+# runtime this finds); the interpreter itself is not, so that runtime is
+# preloaded into it, with the system allocator (PYTHONMALLOC) so that ASan
+# sees every allocation, and no leak report for the interpreter's own objects
+# at exit.
 SANITIZE_BUILD := $(BUILD)-sanitize
 SANITIZE_RUNTIME ?= $(shell c++ -print-file-name=libasan.so)
-export ASAN_OPTIONS ?= detect_leaks=0:strict_init_order=1:check_initialization_order=1
-export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
+sanitize: export ASAN_OPTIONS := detect_leaks=0:strict_init_order=1:check_initialization_order=1
+sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 sanitize:
 	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS=-DCHRONEXA_SANITIZE=ON \
 	  'MODULE_PATH=LD_PRELOAD=$(SANITIZE_RUNTIME) PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD)'
