@@ -102,7 +102,8 @@ CASES = [
     lambda: OffsetDateTime.parse(" 2024-01-01 12:00:00-05:30\u3000"),
     lambda: OffsetDateTime.parse("2024-01-05T12:30:45.123456+05:30"),
     # methods and properties
-    lambda: (d.days_since_unix_epoch(), d.weekday(), d.ordinal(), d.add_days(1), d.add_days(days=-1)),
+    lambda: (d.days_since_unix_epoch(), d.weekday(), d.ordinal(), d.add_days(1),
+             d.add_days(days=-1)),
     lambda: (d.year, d.month, d.day),
     lambda: (t.seconds_since_midnight(), t.nanos_since_midnight(), t.hour, t.minute, t.second,
              t.nanosecond),

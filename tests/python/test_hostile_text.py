@@ -14,8 +14,8 @@ PARSERS = {
     Time.parse: lambda s: "Invalid time string: InvalidTime",
     DateTime.parse: lambda s: f"Invalid datetime string {s!r}. "
                               "Expected format: YYYY-MM-DDTHH:MM:SS[.fffffffff]Z",
-    OffsetDateTime.parse: lambda s: f"Invalid offset datetime string {s!r}. "
-                                    "Expected RFC 3339 format: YYYY-MM-DDTHH:MM:SS[.fffffffff][Z|\u00b1HH:MM]",
+    OffsetDateTime.parse: lambda s: f"Invalid offset datetime string {s!r}. Expected RFC 3339 "
+                                    "format: YYYY-MM-DDTHH:MM:SS[.fffffffff][Z|\u00b1HH:MM]",
 }
 VALID = ["2024-02-29", "-0005-1-1", "23:59:59.999999999", "1:2:3", "2024-01-01T12:00:00.5Z",
          "2024-1-1 1:2:3z", "2024-01-05T12:30:45.123+05:30", " 2024-01-01 12:00:00-0530\u3000"]
