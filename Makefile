@@ -5,6 +5,13 @@
 #   make bench   build the module and print chronexa beside its peers
 #   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
 #
+# The project's own checks (DEVELOPERS.md describes them):
+#   make sanitize       core tests and the whole Python suite with ASan + UBSan
+#   make leaks          reference and memory-block leak loop under python3.14d
+#   make fuzz           every libFuzzer target for FUZZ_SECONDS each (default 180)
+#   make fuzz-coverage  line coverage of src/lib reached by the fuzz corpus
+#   make format-check   fail on any difference from .clang-format
+#
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
 # with its headers; cmake, a C++23 compiler and GoogleTest on the PATH) they
@@ -12,13 +19,19 @@
 
 PYTHON ?=
 TARGETS := test demo bench build package-check docs
+CHECKS := sanitize leaks fuzz fuzz-coverage format-check
+FUZZ_SECONDS ?= 180
 
-.PHONY: $(TARGETS) clean devroot
+.PHONY: $(TARGETS) $(CHECKS) clean devroot
 
 ifeq ($(strip $(PYTHON)),)
 
 $(TARGETS):
 	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot $@
+
+$(CHECKS):
+	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot \
+	  FUZZ_SECONDS=$(FUZZ_SECONDS) $@
 
 devroot:
 	tools/devroot.sh ensure
@@ -31,7 +44,7 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/src/py$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
-	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) >/dev/null
+	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) $(CMAKE_ARGS) >/dev/null
 	cmake --build $(BUILD) $(if $(ONLY),--target $(ONLY))
 
 test: build
@@ -63,6 +76,42 @@ package-check:
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa
+
+# The checks. `sanitize` runs the `test` recipe in its own build directory
+# with every target instrumented (by the default compiler, GCC, whose ASan
+# runtime this finds); the interpreter itself is not, so that runtime is
+# preloaded into it, with the system allocator (PYTHONMALLOC) so that ASan
+# sees every allocation, and no leak report for the interpreter's own objects
+# at exit.
+SANITIZE_BUILD := $(BUILD)-sanitize
+SANITIZE_RUNTIME ?= $(shell c++ -print-file-name=libasan.so)
+
+sanitize: export ASAN_OPTIONS := detect_leaks=0:strict_init_order=1:check_initialization_order=1
+sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
+sanitize:
+	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS=-DCHRONEXA_SANITIZE=ON \
+	  'MODULE_PATH=LD_PRELOAD=$(SANITIZE_RUNTIME) PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD):$(CURDIR)/src/py'
+
+# The module built for Debian's debug interpreter; the build refuses release
+# headers (CHRONEXA_DEBUG_PYTHON), and the check refuses a release interpreter.
+DEBUG_PYTHON ?= /usr/bin/python3.14d
+LEAKS_BUILD := $(BUILD)-debug
+
+leaks:
+	$(MAKE) --no-print-directory build BUILD=$(LEAKS_BUILD) PYTHON=$(DEBUG_PYTHON) ONLY=chronexa \
+	  'CMAKE_ARGS=-DCHRONEXA_DEBUG_PYTHON=ON -DCHRONEXA_TESTS=OFF'
+	PYTHONPATH=$(CURDIR)/$(LEAKS_BUILD) $(DEBUG_PYTHON) tests/leaks/leak_check.py
+
+fuzz:
+	fuzz/run.sh fuzz $(FUZZ_SECONDS)
+
+fuzz-coverage:
+	fuzz/run.sh coverage
+
+FORMAT_FILES = $(shell find src tests bench fuzz examples -name '*.cpp' -o -name '*.hpp' | sort)
+
+format-check:
+	clang-format --dry-run -Werror $(FORMAT_FILES)
 
 endif
 
