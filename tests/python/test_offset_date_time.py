@@ -82,11 +82,10 @@ def test_round_trip_whole_range(secs, ns, off):
     assert parse(str(x)) == x and eval(repr(x)) == x and hash(parse(str(x))) == hash(x)
 
 
-# Accepted texts with their offset (White_Space trimmed at either end); refused ones (None).
+# Accepted texts with their offset (White_Space trimmed at either end); refused ones (None). The
+# offset grammar itself is walked by the core tests.
 @pytest.mark.parametrize("text, seconds", [
-    *(("2024-01-01T12:00:00" + offset, s) for offset, s in [("z", 0), ("+0530", 19800),
-        ("+5:3", 18180), ("", None), ("+24:00", None), ("+05:30:00", None), ("+0\uff15:30", None),
-        ("\xa0Z", None), ("Z\ufeff", None)]),
+    *(("2024-01-01T12:00:00" + offset, None) for offset in ["+0\uff15:30", "\xa0Z", "Z\ufeff"]),
     ("\t\n\v\f\r \x85\xa0\u1680\u2028\u2029\u202f\u205f\u3000" + "2024-01-01 12:00:00.5-01:00"
      + "".join(map(chr, range(0x2000, 0x200B))), -3600), ("", None),
     ("2147483647-12-31T23:59:59.999999999+23:59", 86340), ("\u200b2024-01-01T12:00:00Z", None),
@@ -138,29 +137,3 @@ def test_examples_hash_values_and_local_time_out_of_range():
         assert x != same and x <= same and x >= same and not x < same  # the instant still works
         assert x.difference(same).total_nanos() == 0 and x.unix_timestamp() == same.unix_timestamp()
         assert hash(x) == hash(OffsetDateTime.from_utc(utc, x.offset))
-
-
-A, RET = "\n\nArgs:\n    ", "\n\nReturns:\n    OffsetDateTime: A new OffsetDateTime instance."
-IF, X = "\n\nRaises:\n    ValueError: If ", "Create an OffsetDateTime from "
-
-
-@pytest.mark.parametrize("name, signature, doc", [
-    ("from_utc", "($cls, utc, offset)", X + "a UTC DateTime and offset." + A
-     + "utc: A DateTime instance (in UTC).\n    offset: A UtcOffset instance." + RET),
-    ("from_local", "($cls, date, time, offset)", X + "local date, time, and offset." + A + "date: "
-     "A Date instance (in local time).\n    time: A Time instance (in local time).\n    offset: "
-     "A UtcOffset instance." + RET + IF + "the conversion fails."),
-    ("to_local", "($self)", "Convert to local DateTime.\n\nReturns:\n    DateTime: The local "
-     "DateTime." + IF + "the conversion fails."), ("offset", None, None),
-    ("unix_timestamp", "($self)", "Get Unix timestamp (seconds since Unix epoch)."),
-    ("unix_timestamp_nanos", "($self)", "Get Unix timestamp in nanoseconds."), ("utc", None, None),
-    ("add_duration", "($self, dur)", "Add a duration." + A + "dur: A Duration instance." + RET + IF
-     + "the resulting datetime is out of range."),
-    ("difference", "($self, other)", "Calculate the difference between two OffsetDateTimes." + A
-     + "other: Another OffsetDateTime instance.\n\nReturns:\n    Duration: The duration between "
-     "the two datetimes (self - other)."),
-    ("parse", "($cls, s)", "Parse an OffsetDateTime from RFC 3339 format." + A + "s: The string "
-     "to parse." + RET + IF + "the string is not valid.")])
-def test_docstrings(name, signature, doc):
-    member = getattr(OffsetDateTime, name)
-    assert (getattr(member, "__text_signature__", None), member.__doc__) == (signature, doc)
