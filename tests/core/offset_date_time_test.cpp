@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "fault.hpp"
 
@@ -100,14 +99,11 @@ TEST(OffsetDateTimeParse, CommonShapeAgreesWithGeneralRules) {
   EXPECT_TRUE(accepted > 100 && refused > 1000) << accepted << " " << refused;
 }
 
-// White_Space is trimmed at either end, not inside; U+200B, U+FEFF and the others listed are not.
+// White_Space is trimmed at either end (every code point of it by the Python tests), not inside;
+// U+200B, U+FEFF, the other near misses and broken UTF-8 are not.
 TEST(OffsetDateTimeParse, TrimsWhiteSpace) {
   const std::string body = "2024-01-01T12:00:00+05:30";
-  std::vector<std::string> white = {"\t", "\n", "\v", "\f", "\r", " ", "\xC2\x85", "\xC2\xA0",
-                                    "\xE1\x9A\x80", "\xE2\x81\x9F", "\xE3\x80\x80"};
-  for (const char b : "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\xA8\xA9\xAF"sv)
-    white.push_back("\xE2\x80"s + b);  // U+2000-U+200A, U+2028, U+2029, U+202F
-  for (const std::string& ws : white) {
+  for (const std::string ws : {"\t", "\r", " ", "\xC2\x85", "\xE2\x80\x8A", "\xE3\x80\x80"}) {
     EXPECT_EQ(ODT::parse(ws + ws + body + ws + " " + ws), ODT::parse(body).value()) << ws;
     EXPECT_FALSE(ODT::parse("2024-01-01T12:00:00" + ws + "+05:30")) << ws;
   }

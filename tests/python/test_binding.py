@@ -121,8 +121,8 @@ def test_conversion_before_validation(new, ymd):  # converted fine, then refused
      "Date.parse() takes 1 positional arguments but 2 were given", None),
     (lambda: Time(1, 2, 3, 4, 5), TypeError,
      "Time.__new__() takes from 3 to 4 positional arguments but 5 were given", None),
-    (lambda: DateTime.from_unix_timestamp(1, 2, 3), TypeError,
-     "DateTime.from_unix_timestamp() takes from 1 to 2 positional arguments but 3 were given", None),
+    (lambda: DateTime.from_unix_timestamp(1, 2, 3), TypeError, "DateTime.from_unix_timestamp() "
+     "takes from 1 to 2 positional arguments but 3 were given", None),
     (lambda: DAY.add_days(), TypeError,
      "Date.add_days() missing 1 required positional argument: 'days'", None),
     (lambda: DAY.add_days(self=1), TypeError,

@@ -111,7 +111,6 @@ def test_hash_values(ymd, expected):
 def test_comparison_with_other_types(other):
     d = Date(2024, 1, 1)
     assert (d == other, other == d, d != other, other != d) == (False, False, True, True)
-    assert Date.__eq__(d, other) is NotImplemented and Date.__lt__(d, other) is NotImplemented
     # lt, le, gt, ge each once, sides alternating: every own and reflected slot is reached
     for op, (x, y) in zip(COMPARISONS[:2] + COMPARISONS[4:], [(d, other), (other, d)] * 2):
         with pytest.raises(TypeError, match="not supported between instances"):

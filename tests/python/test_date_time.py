@@ -48,10 +48,8 @@ def test_against_timegm_and_aware_datetime(p, extra, nanos, q, m):
 @example(MIN_SECS, 0, MAX_SECS, 10**9 - 1)
 def test_whole_range_round_trips(s, n, t, m):
     a, b = ts(s, n), ts(t, m)
-    assert (a.unix_timestamp(), a.unix_timestamp_nanos()) == (s, s * 10**9 + n)
-    assert a.add_duration(d := b.difference(a)) == b and a.difference(b) == -d
+    assert a.unix_timestamp_nanos() == s * 10**9 + n and a.add_duration(d := b.difference(a)) == b
     assert d.total_nanos() == (t - s) * 10**9 + m - n
-    assert (a < b, a == b, a > b) == ((s, n) < (t, m), (s, n) == (t, m), (s, n) > (t, m))
     assert DateTime.parse(str(a)) == a == eval(repr(a)) and repr(a) == f"DateTime.parse('{a}')"
 
 
@@ -68,7 +66,7 @@ NOT, INVALID = "' object is not an instance of '", "Invalid datetime string "
 # Text (a DateTime), a value or the error: range ends, parsing (repr() quoting), hash values, errors
 # with notes.
 @pytest.mark.parametrize("call, expected", [
-    (lambda: ts(MIN_SECS - 1), BAD),  # the splits and range ends: the core tests and the above
+    (lambda: ts(MIN_SECS - 1), BAD),  # the splits and the other range ends: the core tests
     (lambda: ts(MAX_SECS, 999999999).add_duration(Duration.nanoseconds(1)), OUT),
     (lambda: ts(MIN_SECS).add_duration(Duration.nanoseconds(-1)), OUT),
     (lambda: NOON.add_duration(Duration.nanoseconds(2**127 - 1)), OUT),
@@ -84,12 +82,7 @@ NOT, INVALID = "' object is not an instance of '", "Invalid datetime string "
     (lambda: DateTime.__new__(DateTime, D, time=T), "2024-02-29T23:58:07.000000001Z"),
     (lambda: DateTime(T, D), TypeError(f"'Time{NOT}Date'{W}'date'")),
     (lambda: DateTime.__new__(DateTime, D, D), TypeError(f"'Date{NOT}Time'{W}'time'")),
-    (lambda: NOON.difference(D), TypeError(f"'Date{NOT}DateTime'{W}'other'")),
-    (lambda: ts(0, 2**31),
-     OverflowError(f"out of range integral type conversion attempted{W}'nanos'")),
-    (lambda: ts(2**63), OverflowError(f"Python int too large to convert to C long{W}'secs'")),
-    (lambda: NOON < D,
-     TypeError("'<' not supported between instances of 'chronexa.DateTime' and 'chronexa.Date'"))])
+])
 def test_values_and_errors(call, expected):
     try:
         value = call()

@@ -55,9 +55,7 @@ def test_published_hash_values(n, value):
 
 
 @pytest.mark.parametrize("call, exc, message, note", [
-    (lambda: Duration.seconds(2**63), OverflowError, TOO_LARGE, "secs"),
     (lambda: Duration.milliseconds(-(2**63) - 1), OverflowError, TOO_LARGE, "ms"),
-    (lambda: Duration.microseconds(1.5), TypeError, f"'float' {NOT_INT}", "us"),
     (lambda: ns("5"), TypeError, f"'str' {NOT_INT}", "ns"),
     *[(lambda n=n: ns(n), OverflowError, "Python int larger than 128 bits", "ns")
       for n in (2**127, 2**128 - 1, -(2**127) - 1)],

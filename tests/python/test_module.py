@@ -171,6 +171,7 @@ def doc(summary, args, returns, raises=None):  # the layout every longer docstri
     return text + (f"\n\nRaises:\n    ValueError: If {raises}" if raises else "")
 
 
+STAMPED = ["DateTime", "OffsetDateTime"]
 DIFF = "Duration: The duration between the two datetimes (self - other)."
 ONE_LINE = {  # ($self) unless noted
     "Date.days_since_unix_epoch": "Convert to days since Unix epoch (1970-01-01).",
@@ -180,8 +181,8 @@ ONE_LINE = {  # ($self) unless noted
     "Time.nanos_since_midnight": "Get total nanoseconds since midnight.",
     "Duration.total_seconds": "Get total seconds as a float.",
     "Duration.total_nanos": "Get total nanoseconds as an integer.",
-    **{f"{c}.unix_timestamp": "Get Unix timestamp (seconds since Unix epoch)." for c in NAMES[4::2]},
-    **{f"{c}.unix_timestamp_nanos": "Get Unix timestamp in nanoseconds." for c in NAMES[4::2]},
+    **{f"{c}.unix_timestamp": "Get Unix timestamp (seconds since Unix epoch)." for c in STAMPED},
+    **{f"{c}.unix_timestamp_nanos": "Get Unix timestamp in nanoseconds." for c in STAMPED},
     "UtcOffset.as_seconds": "Get the offset as seconds.",
     "UtcOffset.is_utc": "Check if this is UTC (offset = 0).",
 }

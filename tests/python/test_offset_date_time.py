@@ -101,23 +101,18 @@ def test_parse_shapes_and_messages(text, seconds):
         assert x.offset.as_seconds() == seconds and eval(repr(x)) == x
 
 
-# ValueError or TypeError, never PanicException; conversion errors carry a note.
+# A ValueError with its message, never PanicException.
 @pytest.mark.parametrize("call, message", [
     (lambda: str(OUT), "OffsetDateTime local representation out of range: OutOfRange"),
     (OUT.to_local, "Local datetime out of range: OutOfRange"),
     (lambda: OffsetDateTime.from_local(LAST.date, LAST.time, UtcOffset.from_seconds(-1)),
      "Invalid local datetime: OutOfRange"),
-    (lambda: NOON.add_duration(Duration.nanoseconds(-2**127)), "DateTime out of range: OutOfRange"),
-    (lambda: parse(b"2024"), "'bytes' object is not an instance of 'str'\nwhile processing 's'"),
-    (lambda: OffsetDateTime.from_utc(LAST.date, 0),
-     "'Date' object is not an instance of 'DateTime'\nwhile processing 'utc'"),
-    (lambda: NOON.add_duration(5),
-     "'int' object is not an instance of 'Duration'\nwhile processing 'dur'")])
+    (lambda: NOON.add_duration(Duration.nanoseconds(-(2**127))),
+     "DateTime out of range: OutOfRange")])
 def test_errors(call, message):
-    with pytest.raises(Exception) as info:
+    with pytest.raises(ValueError) as info:
         call()
-    assert type(info.value) is (TypeError if "instance" in message else ValueError)
-    assert "\n".join([str(info.value), *getattr(info.value, "__notes__", [])]) == message
+    assert info.value.args == (message,) and not hasattr(info.value, "__notes__")
 
 
 def test_examples_hash_values_and_local_time_out_of_range():
@@ -136,4 +131,3 @@ def test_examples_hash_values_and_local_time_out_of_range():
         assert repr(x) == f"OffsetDateTime.from_utc({utc!r}, {x.offset!r})" and eval(repr(x)) == x
         assert x != same and x <= same and x >= same and not x < same  # the instant still works
         assert x.difference(same).total_nanos() == 0 and x.unix_timestamp() == same.unix_timestamp()
-        assert hash(x) == hash(OffsetDateTime.from_utc(utc, x.offset))

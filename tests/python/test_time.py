@@ -10,7 +10,6 @@ from chronexa import Time
 fields = operator.attrgetter("hour", "minute", "second", "nanosecond")
 nanos = st.builds(lambda n, k: n // 10**k * 10**k, st.integers(0, 10**9 - 1), st.integers(0, 9))
 times = st.builds(Time, st.integers(0, 23), st.integers(0, 59), st.integers(0, 59), nanos)
-NOT_INT = "object cannot be interpreted as an integer"
 NARROW = "out of range integral type conversion attempted"
 
 
@@ -31,10 +30,7 @@ def test_fields_keywords_and_default(new):
 @pytest.mark.parametrize("call, args, exc, message, note", [
     *[(None, args, ValueError, "Invalid time: InvalidTime", None)
       for args in [(24, 0, 0), (0, 60, 0), (0, 0, 60), (255, 0, 0), (0, 0, 0, 10**9)]],
-    (None, (300, 0, 0), OverflowError, NARROW, "hour"),
-    (None, (1, 2, 3, 2**32), OverflowError, NARROW, "nanosecond"),
-    (None, (0, 0, 1.0), TypeError, f"'float' {NOT_INT}", "second"),
-    (None, (1, 2, 3, None), TypeError, f"'NoneType' {NOT_INT}", "nanosecond"),
+    (None, (1, 2, 3, 2**32), OverflowError, NARROW, "nanosecond"),  # the only 32-bit unsigned
     (Time.parse, (None,), TypeError, "'None' is not an instance of 'str'", "s"),
     # the grammar itself is walked by the core tests; here the message and what only text can hold
     *[(Time.parse, (text,), ValueError, "Invalid time string: InvalidTime", None)

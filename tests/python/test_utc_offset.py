@@ -8,8 +8,7 @@ import pytest
 from chronexa import UtcOffset
 
 F, H, W = UtcOffset.from_seconds, UtcOffset.from_hours_minutes, "\nwhile processing "
-CONVERSION, OPS = "out of range integral type conversion attempted", (
-    operator.lt, operator.le, operator.eq, operator.ne, operator.gt, operator.ge)
+OPS = (operator.lt, operator.le, operator.eq, operator.ne, operator.gt, operator.ge)
 
 
 # Every seventh offset under a day, and a few more: isoformat()'s text, repr, order, hash.
@@ -31,9 +30,6 @@ def test_offsets_against_isoformat_and_the_seconds():
      [-3737345886862931216, -6999854392838765814, 2797410627461956818]),
     *((call, ValueError("Invalid offset: OutOfRange")) for call in [
         lambda: F(86401), lambda: F(-86401), lambda: H(True, 24, 0), lambda: H(False, 0, 60)]),
-    (lambda: F(2**31), OverflowError(f"{CONVERSION}{W}'seconds'")),
-    (lambda: H(True, 256, 0), OverflowError(f"{CONVERSION}{W}'hours'")),
-    (lambda: H(True, 1, -1), OverflowError(f"{CONVERSION}{W}'minutes'")),
     (lambda: H(1, 5, 0), TypeError(f"'int' object is not an instance of 'bool'{W}'sign_positive'")),
     (lambda: H(type("Odd", (), {"__module__": 12345})(), 5, 30),  # a module name that is no str
      TypeError(f"'Odd' object is not an instance of 'bool'{W}'sign_positive'")),
