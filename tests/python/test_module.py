@@ -61,13 +61,10 @@ def test_instances_are_closed(obj):
     for attr in ["anything", *properties]:
         with pytest.raises(AttributeError):  # nothing added, no property written
             setattr(obj, attr, 5)
-
-
-@pytest.mark.parametrize("obj", INSTANCES, ids=NAMES)
-@pytest.mark.parametrize("copier", COPIERS)
-def test_pickling_and_copying_refused(obj, copier):
-    with pytest.raises(TypeError, match=f"^cannot pickle 'chronexa.{type(obj).__name__}' object$"):
-        copier(obj)
+    refused = f"^cannot pickle 'chronexa.{type(obj).__name__}' object$"
+    for copier in COPIERS:  # pickling and copying
+        with pytest.raises(TypeError, match=refused):
+            copier(obj)
 
 
 def run_python(script):

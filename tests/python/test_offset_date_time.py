@@ -29,24 +29,16 @@ def text_of(a):  # isoformat() with offset seconds, no trailing zeros, "Z" for a
 
 
 def siphash13(data):  # SipHash-1-3 with a zero key: an independent oracle for the hash values
-    mask = 2**64 - 1
     v = [0x736F6D6570736575, 0x646F72616E646F6D, 0x6C7967656E657261, 0x7465646279746573]
 
-    def rotl(x, b):
-        return (x << b | x >> (64 - b)) & mask
-
-    def sipround():
-        v[0] = (v[0] + v[1]) & mask; v[1] = rotl(v[1], 13) ^ v[0]; v[0] = rotl(v[0], 32)
-        v[2] = (v[2] + v[3]) & mask; v[3] = rotl(v[3], 16) ^ v[2]
-        v[0] = (v[0] + v[3]) & mask; v[3] = rotl(v[3], 21) ^ v[0]
-        v[2] = (v[2] + v[1]) & mask; v[1] = rotl(v[1], 17) ^ v[2]; v[2] = rotl(v[2], 32)
+    def sipround(rotl=lambda x, b: (x << b | x >> (64 - b)) % 2**64):
+        for a, b, s, t in ((0, 1, 13, 32), (2, 3, 16, 0), (0, 3, 21, 0), (2, 1, 17, 32)):
+            v[a] = (v[a] + v[b]) % 2**64; v[b] = rotl(v[b], s) ^ v[a]; v[a] = rotl(v[a], t)
 
     full = len(data) - len(data) % 8  # then the rest, zero padded, with the length in the top byte
-    last = data[full:].ljust(7, b"\0") + bytes([len(data) % 256])
-    for (m,) in struct.iter_unpack("<Q", data[:full] + last):
-        v[3] ^= m
-        sipround()
-        v[0] ^= m
+    tail = data[full:].ljust(7, b"\0") + bytes([len(data) % 256])
+    for (m,) in struct.iter_unpack("<Q", data[:full] + tail):
+        v[3] ^= m; sipround(); v[0] ^= m
     v[2] ^= 0xFF
     for _ in range(3):
         sipround()
