@@ -14,19 +14,6 @@ std::string text(const Time& t) {
   return {buf, t.write_text(buf)};
 }
 
-TEST(Time, ParseRefused) {
-  using namespace std::literals;
-  for (std::string_view in : {
-           ""sv, "12:34"sv, "12"sv, ":"sv, "::"sv, "12:34:56:00"sv, "24:00:00"sv, "23:60:00"sv,
-           "23:59:60"sv, "99:00:00"sv, "12:34:56."sv, ".5"sv, "."sv, "12:34:56.1234567890"sv,
-           "12:34:56.1.2"sv, "12:34:56Z"sv, "T12:34:56"sv, " 12:34:56"sv, "12:34:56 "sv,
-           "+1:00:00"sv, "12:-1:00"sv, ":34:56"sv, "12::56"sv, "12:34:"sv, "12:34.5:56"sv,
-           "12.5:34:56"sv, "12:34:56.+5"sv, "12:34:56.5Z"sv, "12:34:56.-1"sv, "12:34:56,5"sv,
-           "1a:00:00"sv, "12:34:5x"sv, "12:34:56\0"sv, "\xef\xbc\x91:00:00"sv,
-           "0000000000000000024:00:00"sv, "00:00:00000000000000000060"sv})
-    EXPECT_EQ(Time::parse(in), std::unexpected(TimeError::InvalidTime)) << '"' << in << '"';
-}
-
 // Every second of the day, fractions of every length: the text is std::format's and parses back,
 // as does a variant with other zero padding in each field and trailing zeros in the fraction.
 TEST(Time, TextAndParseSweep) {

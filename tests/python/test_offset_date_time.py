@@ -74,10 +74,17 @@ def test_round_trip_whole_range(secs, ns, off):
     assert parse(str(x)) == x and eval(repr(x)) == x and hash(parse(str(x))) == hash(x)
 
 
-# Accepted texts with their offset (White_Space trimmed at either end); refused ones (None). The
-# offset grammar itself is walked by the core tests.
+# Accepted texts with their offset (White_Space trimmed at either end); refused ones (None). Each
+# offset follows the direct read ("T"), the general rules (" ") and a long form of the local time.
 @pytest.mark.parametrize("text, seconds", [
-    *(("2024-01-01T12:00:00" + offset, None) for offset in ["+0\uff15:30", "\xa0Z", "Z\ufeff"]),
+    *((local + offset, s) for local in ["2024-01-01T12:00:00", "2024-01-01 12:00:00",
+                                         "+2024-1-1T12:0:0.0"]
+      for offset, s in [("Z", 0), ("z", 0), ("-00:00", 0), ("-0000", 0), ("+05:30", 19800),
+        ("+0530", 19800), ("-0530", -19800), ("+05", 18000), ("+5:30", 19800), ("+05:3", 18180),
+        ("+05:", 18000), ("+23:59", 86340), ("-23:59", -86340), *((o, None) for o in [
+            "", " Z", "+01:00Z", "UTC", "+", "+5", "+123", "+05:30:00", "+005:30", "+:30",
+            "+05:000", "+24:00", "+23:60", "+2400", "+0a:00", "+05:3a", "+05 \u200b", "+0\uff15:30",
+            "\xa0Z", "Z\ufeff"])]),
     ("\t\n\v\f\r \x85\xa0\u1680\u2028\u2029\u202f\u205f\u3000" + "2024-01-01 12:00:00.5-01:00"
      + "".join(map(chr, range(0x2000, 0x200B))), -3600), ("", None),
     ("2147483647-12-31T23:59:59.999999999+23:59", 86340), ("\u200b2024-01-01T12:00:00Z", None),

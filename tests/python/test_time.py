@@ -32,9 +32,14 @@ def test_fields_keywords_and_default(new):
       for args in [(24, 0, 0), (0, 60, 0), (0, 0, 60), (255, 0, 0), (0, 0, 0, 10**9)]],
     (None, (1, 2, 3, 2**32), OverflowError, NARROW, "nanosecond"),  # the only 32-bit unsigned
     (Time.parse, (None,), TypeError, "'None' is not an instance of 'str'", "s"),
-    # the grammar itself is walked by the core tests; here the message and what only text can hold
-    *[(Time.parse, (text,), ValueError, "Invalid time string: InvalidTime", None)
-      for text in ["", "24:00:00", "12:34:56 ", "\uff11:00:00", "12:00:00\x00", "12:00:00.\u0665"]],
+    # the grammar: too few or many fields, a field out of range or no digits, trailing bytes
+    *[(Time.parse, (text,), ValueError, "Invalid time string: InvalidTime", None) for text in [
+        "", "12:34", "12", ":", "::", "12:34:56:00", "24:00:00", "23:60:00", "23:59:60", "99:00:00",
+        "12:34:56.", ".5", ".", "12:34:56.1234567890", "12:34:56.1.2", "12:34:56Z", "T12:34:56",
+        " 12:34:56", "12:34:56 ", "+1:00:00", "12:-1:00", ":34:56", "12::56", "12:34:", "1a:00:00",
+        "12:34.5:56", "12.5:34:56", "12:34:56.+5", "12:34:56.5Z", "12:34:56.-1", "12:34:56,5",
+        "12:34:5x", "12:34:56\x00", "\uff11:00:00", "12:00:00.\u0665", "0000000000000000024:00:00",
+        "00:00:00000000000000000060"]],
 ])
 def test_refused(new, call, args, exc, message, note):
     with pytest.raises(exc) as e:
