@@ -42,24 +42,18 @@ TEST(OffsetDateTime, CalendarStepAgreesWithTimestamps) {
         }
 }
 
-// A local time out of range has no text, while everything about the instant still works.
-TEST(OffsetDateTime, RangeEnds) {
-  const auto out_of_range = std::unexpected(DateError::OutOfRange);
-  for (const auto& [at, off] : {std::pair{dt(INT32_MAX, 12, 31, 23, 30, 0), 3'600},
-                                {dt(INT32_MIN, 1, 1, 0, 30, 0), -3'600}}) {
-    EXPECT_EQ(ODT::from_local(at.date, at.time, UtcOffset{-off}), out_of_range);
-    const auto v = ODT::from_utc(at, UtcOffset{off});
-    EXPECT_EQ(v.to_local(), out_of_range);
-    EXPECT_EQ(v.text(), out_of_range);
-    char buf[ODT::max_text_size];
-    testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
-    EXPECT_THROW(v.write_text(buf), InternalFault);
-    const std::string report = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
-                report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
-        << report;
-    EXPECT_EQ(v.difference(ODT::from_utc(at, UtcOffset{0})).nanos, 0);
-  }
+// A local time out of range has no text and write_text reports the fault (the Python tests check
+// the rest of both range ends: conversions, messages, the instant).
+TEST(OffsetDateTime, NoTextOutOfRange) {
+  const auto v = ODT::from_utc(dt(INT32_MIN, 1, 1, 0, 30, 0), UtcOffset{-3'600});
+  EXPECT_EQ(v.text(), std::unexpected(DateError::OutOfRange));
+  char buf[ODT::max_text_size];
+  testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
+  EXPECT_THROW(v.write_text(buf), InternalFault);
+  const std::string report = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
+              report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
+      << report;
 }
 
 // The direct read of the common shape ("T" after the date) agrees with the general rules (a space

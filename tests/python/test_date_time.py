@@ -70,10 +70,13 @@ NOT, INVALID = "' object is not an instance of '", "Invalid datetime string "
     (lambda: ts(MAX_SECS, 999999999).add_duration(Duration.nanoseconds(1)), OUT),
     (lambda: ts(MIN_SECS).add_duration(Duration.nanoseconds(-1)), OUT),
     (lambda: NOON.add_duration(Duration.nanoseconds(2**127 - 1)), OUT),
-    (lambda: DateTime.parse(s="2024-1-1 12:0:0.0z"), str(NOON)),
+    (lambda: DateTime.parse(s="2024-1-1 12:0:0.0z"), str(NOON)),  # the first "T" splits, else " "
+    (lambda: DateTime.parse("+2024-2-29T1:2:3.999999999Z"), "2024-02-29T01:02:03.999999999Z"),
     (lambda: DateTime.parse("abc"), ValueError(INVALID + "'abc'. " + FORMAT)),
     *((lambda t=t: DateTime.parse(t), ValueError(f"{INVALID}{t!r}. {FORMAT}"))
       for t in ["2024-01-01t12:00:00Z", "2024-01-01T12:00:00", " 2024-01-01T12:00:00Z", "",
+                "2024-1-1T1:2:3.1234567891Z", "2024-1-1 T1:2:3Z", "2024-1-1T1:2:3ZZ", "T1:2:3Z",
+                "2024-1-1T1:2:3 Z", "2024-1-1T1:2:3Z ", "2024-01-01T12:00:00.Z", "2024-1-11:2:3Z",
                 "2024-01-01T12:00:00+00:00", "x\n2024-01-01T00:00:00Z", "it's", 'a"b',
                 "back\\slash", "\x00\x1b[31m", "é\u2028", "x" * 300]),
     (lambda: [hash(NOON), hash(ts(0)), hash(DateTime(D, T))],

@@ -104,8 +104,8 @@ def test_parse_shapes_and_messages(text, seconds):
 @pytest.mark.parametrize("call, message", [
     (lambda: str(OUT), "OffsetDateTime local representation out of range: OutOfRange"),
     (OUT.to_local, "Local datetime out of range: OutOfRange"),
-    (lambda: OffsetDateTime.from_local(LAST.date, LAST.time, UtcOffset.from_seconds(-1)),
-     "Invalid local datetime: OutOfRange"),
+    *((lambda e=e, s=s: OffsetDateTime.from_local(e.date, e.time, UtcOffset.from_seconds(s)),
+       "Invalid local datetime: OutOfRange") for e, s in [(LAST, -1), (FIRST, 1)]),
     (lambda: NOON.add_duration(Duration.nanoseconds(-(2**127))),
      "DateTime out of range: OutOfRange")])
 def test_errors(call, message):
