@@ -67,13 +67,6 @@ def test_instances_are_closed(obj):
             copier(obj)
 
 
-def run_python(script):
-    """Runs `script` in a fresh interpreter that imports chronexa from where we do."""
-    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
-    return subprocess.run([sys.executable, "-c", textwrap.dedent(script)], env=env,
-                          capture_output=True, text=True, timeout=60)
-
-
 # Rebinding __new__ or adding __init__ changes the class call exactly as type.__call__; every
 # route through object.__new__ stays closed, even where the interpreter's own guard lapses after
 # __new__ is rebound and restored. Run apart: a restored __new__ leaves the class changed.
@@ -81,7 +74,7 @@ def run_python(script):
     ("Date", "2024, 1, 4"), ("Time", "1, 2, 3, nanosecond=4"),
     ("DateTime", "date=Date(2024, 1, 4), time=Time(1, 2, 3)")])
 def test_class_call_follows_new_and_init(name, args):
-    r = run_python(f"""
+    script = f"""
         from chronexa import *
         C, calls, own = {name}, [], vars({name})["__new__"]
         bound = (lambda *a, **k: (a, k))({args})
@@ -101,7 +94,10 @@ def test_class_call_follows_new_and_init(name, args):
                 print(e)
             else:
                 raise AssertionError("created")
-    """)
+    """  # run in a fresh interpreter that imports chronexa from where we do
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    r = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], env=env,
+                       capture_output=True, text=True, timeout=60)
     assert r.returncode == 0 and r.stderr == "", r.stderr
     assert r.stdout.splitlines() == [f"cannot create 'chronexa.{name}' instances",
         *[f"chronexa.{name}.__new__(chronexa.{name}) is not safe, use object.__new__()"] * 2]
