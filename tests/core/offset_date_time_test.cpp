@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "fault.hpp"
 
@@ -17,24 +16,6 @@ using ODT = OffsetDateTime;
 DateTime dt(std::int32_t y, std::uint8_t mo, std::uint8_t d, std::uint8_t h, std::uint8_t mi,
             std::uint8_t s, std::uint32_t ns = 0) {
   return DateTime{Date{y, mo, d}, Time{h, mi, s, ns}};
-}
-
-// from_local and to_local invert each other; the text shows local time and offset, seconds too.
-TEST(OffsetDateTime, LocalTimeAndText) {
-  struct Case { DateTime local; std::int32_t offset; DateTime utc; const char* text; };
-  for (const Case& c : {
-      Case{dt(2024, 1, 1, 0, 30, 0), 3'600, dt(2023, 12, 31, 23, 30, 0),
-           "2024-01-01T00:30:00+01:00"},
-      {dt(1970, 1, 1, 0, 0, 0, 5), 0, dt(1970, 1, 1, 0, 0, 0, 5), "1970-01-01T00:00:00.000000005Z"},
-      {dt(2024, 1, 1, 11, 59, 1), -59, dt(2024, 1, 1, 12, 0, 0), "2024-01-01T11:59:01-00:00:59"},
-      {dt(INT32_MIN, 1, 1, 23, 59, 59, 9), 86'399, dt(INT32_MIN, 1, 1, 0, 0, 0, 9),
-       "-2147483648-01-01T23:59:59.000000009+23:59:59"}}) {
-    const auto v = ODT::from_local(c.local.date, c.local.time, UtcOffset{c.offset});
-    ASSERT_EQ(v, ODT::from_utc(c.utc, UtcOffset{c.offset})) << c.text;
-    EXPECT_EQ(v->to_local(), c.local) << c.text;
-    char buf[ODT::max_text_size];
-    EXPECT_EQ(std::string(buf, v->write_text(buf)), c.text);
-  }
 }
 
 // Local/UTC conversion and moves (by up to a day they step through the calendar) agree with Unix
@@ -61,42 +42,18 @@ TEST(OffsetDateTime, CalendarStepAgreesWithTimestamps) {
         }
 }
 
-// A local time out of range has no text, while everything about the instant still works.
-TEST(OffsetDateTime, RangeEnds) {
-  const auto out_of_range = std::unexpected(DateError::OutOfRange);
-  for (const auto& [at, off] : {std::pair{dt(INT32_MAX, 12, 31, 23, 30, 0), 3'600},
-                                {dt(INT32_MIN, 1, 1, 0, 30, 0), -3'600}}) {
-    EXPECT_EQ(ODT::from_local(at.date, at.time, UtcOffset{-off}), out_of_range);
-    const auto v = ODT::from_utc(at, UtcOffset{off});
-    EXPECT_EQ(v.to_local(), out_of_range);
-    EXPECT_EQ(v.text(), out_of_range);
-    char buf[ODT::max_text_size];
-    testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
-    EXPECT_THROW(v.write_text(buf), InternalFault);
-    const std::string report = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
-                report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
-        << report;
-    EXPECT_EQ(v.difference(ODT::from_utc(at, UtcOffset{0})).nanos, 0);
-  }
-}
-
-// Offsets after a few local times, and the seconds they name (none: refused).
-TEST(OffsetDateTimeParse, OffsetShapes) {
-  const std::string locals[] = {"2024-01-01T12:00:00", "2024-01-01 12:00:00", "+2024-1-1T12:0:0.0"};
-  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-      {"Z", 0}, {"z", 0}, {"-00:00", 0}, {"-0000", 0}, {"+05:30", 19'800}, {"+0530", 19'800},
-      {"-0530", -19'800}, {"+05", 18'000}, {"+5:30", 19'800}, {"+05:3", 18'180}, {"+05:", 18'000},
-      {"+23:59", 86'340}, {"-23:59", -86'340}, {"", {}}, {" Z", {}}, {"+01:00Z", {}}, {"UTC", {}},
-      {"+", {}}, {"+5", {}}, {"+123", {}}, {"+05:30:00", {}}, {"+005:30", {}}, {"+:30", {}},
-      {"+05:000", {}}, {"+24:00", {}}, {"+23:60", {}}, {"+2400", {}}, {"+0a:00", {}},
-      {"+05:3a", {}}, {"+05 \xE2\x80\x8B", {}}};
-  for (const auto& [offset, seconds] : cases)
-    for (const std::string& local : locals) {
-      const auto v = ODT::parse(local + offset);
-      EXPECT_EQ(v ? std::optional(v->offset.seconds) : std::nullopt, seconds) << local + offset;
-      if (v) { EXPECT_EQ(v->to_local(), dt(2024, 1, 1, 12, 0, 0)) << local + offset; }
-    }
+// A local time out of range has no text and write_text reports the fault (the Python tests check
+// the rest of both range ends: conversions, messages, the instant).
+TEST(OffsetDateTime, NoTextOutOfRange) {
+  const auto v = ODT::from_utc(dt(INT32_MIN, 1, 1, 0, 30, 0), UtcOffset{-3'600});
+  EXPECT_EQ(v.text(), std::unexpected(DateError::OutOfRange));
+  char buf[ODT::max_text_size];
+  testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
+  EXPECT_THROW(v.write_text(buf), InternalFault);
+  const std::string report = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
+              report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
+      << report;
 }
 
 // The direct read of the common shape ("T" after the date) agrees with the general rules (a space
@@ -118,14 +75,11 @@ TEST(OffsetDateTimeParse, CommonShapeAgreesWithGeneralRules) {
   EXPECT_TRUE(accepted > 100 && refused > 1000) << accepted << " " << refused;
 }
 
-// White_Space is trimmed at either end, not inside; U+200B, U+FEFF and the others listed are not.
+// White_Space is trimmed at either end (every code point of it by the Python tests), not inside;
+// U+200B, U+FEFF, the other near misses and broken UTF-8 are not.
 TEST(OffsetDateTimeParse, TrimsWhiteSpace) {
   const std::string body = "2024-01-01T12:00:00+05:30";
-  std::vector<std::string> white = {"\t", "\n", "\v", "\f", "\r", " ", "\xC2\x85", "\xC2\xA0",
-                                    "\xE1\x9A\x80", "\xE2\x81\x9F", "\xE3\x80\x80"};
-  for (const char b : "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\xA8\xA9\xAF"sv)
-    white.push_back("\xE2\x80"s + b);  // U+2000-U+200A, U+2028, U+2029, U+202F
-  for (const std::string& ws : white) {
+  for (const std::string ws : {"\t", "\r", " ", "\xC2\x85", "\xE2\x80\x8A", "\xE3\x80\x80"}) {
     EXPECT_EQ(ODT::parse(ws + ws + body + ws + " " + ws), ODT::parse(body).value()) << ws;
     EXPECT_FALSE(ODT::parse("2024-01-01T12:00:00" + ws + "+05:30")) << ws;
   }

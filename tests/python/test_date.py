@@ -64,17 +64,15 @@ def test_day_counts_and_add_days(start, n):
             Date.from_days_since_unix_epoch(start + n)
 
 
-def check_parse(text, ymd=...):
-    if ymd is ...:  # the grammar: a regular expression plus range checks
-        m = re.fullmatch(r"([+-]?[0-9]+)-([0-9]+)-([0-9]+)", text)
-        y, mo, d = (int(g) for g in m.groups()) if m else (0, 0, 0)
-        ok = INT32_MIN <= y <= INT32_MAX and 1 <= mo <= 12 and 1 <= d <= 31
-        ymd = (y, mo, d) if ok and d <= calendar.monthrange(y, mo)[1] else None
-    if ymd is None:
+def check_parse(text):  # the grammar: a regular expression plus range checks
+    m = re.fullmatch(r"([+-]?[0-9]+)-([0-9]+)-([0-9]+)", text)
+    y, mo, d = (int(g) for g in m.groups()) if m else (0, 0, 0)
+    ok = INT32_MIN <= y <= INT32_MAX and 1 <= mo <= 12 and 1 <= d <= 31
+    if ok and d <= calendar.monthrange(y, mo)[1]:
+        assert fields(Date.parse(text)) == (y, mo, d)
+    else:
         with pytest.raises(ValueError, match="^Invalid date string: InvalidDate$"):
             Date.parse(text)
-    else:
-        assert fields(Date.parse(text)) == ymd
 
 
 sign, sep = st.sampled_from(["", "+", "-", "--", "+-"]), st.sampled_from("---/")
@@ -88,13 +86,16 @@ def test_parse_agrees_with_grammar(text):
     check_parse(text)
 
 
-@pytest.mark.parametrize(("text", "ymd"), [
-    ("+002024-001-0005", (2024, 1, 5)), ("-2147483648-01-01", (INT32_MIN, 1, 1)), ("", None),
-    ("2147483648-01-01", None), (" 2024-01-05", None), ("2024-01-05T00", None), ("-1-1", None),
-    ("2024-01-05\x00", None), ("\uff12024-01-05", None), ("2024-1-\u0665", None),
+@pytest.mark.parametrize("text", [
+    "+002024-001-0005", "-2147483648-01-01", "-02147483648-1-1", "+000000000002147483647-1-1",
+    "-0-1-1", "2024-012-0000000031", "2024-1-5", "", " 2024-01-05", "2024-01-05 ", "2024-01-05T00",
+    "-1-1", "2024-01-05\x00", "2024-1\x00-1", "\uff12024-01-05", "2024-1-\u0665", "2024-01-05-",
+    "2147483648-01-01", "-2147483649-01-01", "21474836470-01-01", "2024-1-4294967297", "2024-100-1",
+    "2024-+1-01", "2024-1-+1", "-+1-1-1", "--1-1", "2024--01-01", "2024/01/05", "20240105",
+    "2024-13-01", "2024-00-10", "2024-01-00", "2024-04-31", "2023-02-29", "1900-02-29",
 ])
-def test_parse_shapes(text, ymd):
-    check_parse(text, ymd)
+def test_parse_shapes(text):
+    check_parse(text)
 
 
 @pytest.mark.parametrize(("ymd", "expected"), [
@@ -110,36 +111,10 @@ def test_hash_values(ymd, expected):
 def test_comparison_with_other_types(other):
     d = Date(2024, 1, 1)
     assert (d == other, other == d, d != other, other != d) == (False, False, True, True)
-    assert Date.__eq__(d, other) is NotImplemented and Date.__lt__(d, other) is NotImplemented
     # lt, le, gt, ge each once, sides alternating: every own and reflected slot is reached
     for op, (x, y) in zip(COMPARISONS[:2] + COMPARISONS[4:], [(d, other), (other, d)] * 2):
         with pytest.raises(TypeError, match="not supported between instances"):
             op(x, y)
-
-
-def doc(summary, arg, error):
-    returns = "Date: A new Date instance."
-    return f"{summary}\n\nArgs:\n    {arg}\n\nReturns:\n    {returns}\n\nRaises:\n    {error}"
-
-
-@pytest.mark.parametrize(("member", "signature", "body"), [
-    (Date.parse, "($cls, s)",
-     doc("Parse a date from ISO format (YYYY-MM-DD).", "s: The string to parse.",
-         "ValueError: If the string is not a valid date.")),
-    (Date.from_days_since_unix_epoch, "($cls, days)",
-     doc("Create a Date from days since Unix epoch (1970-01-01).", "days: Days since Unix epoch.",
-         "ValueError: If the date is out of range.")),
-    (Date.days_since_unix_epoch, "($self)", "Convert to days since Unix epoch (1970-01-01)."),
-    (Date.weekday, "($self)", "Get the weekday."),
-    (Date.ordinal, "($self)", "Get the day of the year (1-366)."),
-    (Date.add_days, "($self, days)",
-     doc("Add days to the date.", "days: Number of days to add (can be negative).",
-         "ValueError: If the resulting date is out of range.")),
-    (Weekday.number_from_monday, "($self)", "Get the weekday number from Monday (1-7)."),
-    (Date.year, None, None), (Date.month, None, None), (Date.day, None, None),
-])
-def test_docs(member, signature, body):
-    assert getattr(member, "__text_signature__", None) == signature and member.__doc__ == body
 
 
 def test_weekday_members():
@@ -147,14 +122,9 @@ def test_weekday_members():
     for i, name in enumerate(calendar.day_name):  # 2024-01-01 was a Monday
         w = getattr(Weekday, name.upper())
         assert type(w) is Weekday and str(w) == repr(w) == name and w.number_from_monday() == i + 1
-        assert Date(2024, 1, 1 + i).weekday() is w and Date(2024, 1, 8 + i).weekday() is w
+        assert Date(2024, 1, 1 + i).weekday() is w  # the member itself
     assert Weekday.__eq__ is object.__eq__ and Weekday.__hash__ is object.__hash__
-    with pytest.raises(TypeError):
-        Weekday.MONDAY < Weekday.TUESDAY  # noqa: B015
-
-
-def test_rebinding_a_member_does_not_change_weekday():
-    monday, Weekday.MONDAY = Weekday.MONDAY, "changed"
+    monday, Weekday.MONDAY = Weekday.MONDAY, "changed"  # rebinding a member changes no weekday
     try:
         assert Date(2024, 1, 1).weekday() is monday
     finally:

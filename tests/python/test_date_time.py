@@ -48,10 +48,8 @@ def test_against_timegm_and_aware_datetime(p, extra, nanos, q, m):
 @example(MIN_SECS, 0, MAX_SECS, 10**9 - 1)
 def test_whole_range_round_trips(s, n, t, m):
     a, b = ts(s, n), ts(t, m)
-    assert (a.unix_timestamp(), a.unix_timestamp_nanos()) == (s, s * 10**9 + n)
-    assert a.add_duration(d := b.difference(a)) == b and a.difference(b) == -d
+    assert a.unix_timestamp_nanos() == s * 10**9 + n and a.add_duration(d := b.difference(a)) == b
     assert d.total_nanos() == (t - s) * 10**9 + m - n
-    assert (a < b, a == b, a > b) == ((s, n) < (t, m), (s, n) == (t, m), (s, n) > (t, m))
     assert DateTime.parse(str(a)) == a == eval(repr(a)) and repr(a) == f"DateTime.parse('{a}')"
 
 
@@ -65,38 +63,29 @@ OUT, BAD = (ValueError(f"{m}: OutOfRange") for m in ("DateTime out of range", "I
 NOT, INVALID = "' object is not an instance of '", "Invalid datetime string "
 
 
-# Text (a DateTime), a value or the error: 32-bit nanosecond counts split by floor division, range
-# ends and one step beyond, parsing (repr() quoting), hash values, errors with notes.
+# Text (a DateTime), a value or the error: range ends, parsing (repr() quoting), hash values, errors
+# with notes.
 @pytest.mark.parametrize("call, expected", [
-    (lambda: ts(0, -1), "1969-12-31T23:59:59.999999999Z"),
-    (lambda: ts(0, 1500000000), "1970-01-01T00:00:01.5Z"), (lambda: ts(MAX_SECS, 10**9), BAD),
-    (lambda: ts(0, 2**31 - 1), "1970-01-01T00:00:02.147483647Z"),
-    (lambda: ts(0, -(2**31)), "1969-12-31T23:59:57.852516352Z"),
-    (lambda: ts(MIN_SECS), "-2147483648-01-01T00:00:00Z"), (lambda: ts(MIN_SECS - 1), BAD),
-    (lambda: ts(MAX_SECS, 999999999), "2147483647-12-31T23:59:59.999999999Z"),
-    (lambda: ts(MIN_SECS, -1), BAD), (lambda: ts(MAX_SECS + 1), BAD),
+    (lambda: ts(MIN_SECS - 1), BAD),  # the splits and the other range ends: the core tests
     (lambda: ts(MAX_SECS, 999999999).add_duration(Duration.nanoseconds(1)), OUT),
     (lambda: ts(MIN_SECS).add_duration(Duration.nanoseconds(-1)), OUT),
     (lambda: NOON.add_duration(Duration.nanoseconds(2**127 - 1)), OUT),
-    (lambda: DateTime.parse(s="2024-1-1 12:0:0.0z"), str(NOON)),
+    (lambda: DateTime.parse(s="2024-1-1 12:0:0.0z"), str(NOON)),  # the first "T" splits, else " "
+    (lambda: DateTime.parse("+2024-2-29T1:2:3.999999999Z"), "2024-02-29T01:02:03.999999999Z"),
     (lambda: DateTime.parse("abc"), ValueError(INVALID + "'abc'. " + FORMAT)),
     *((lambda t=t: DateTime.parse(t), ValueError(f"{INVALID}{t!r}. {FORMAT}"))
       for t in ["2024-01-01t12:00:00Z", "2024-01-01T12:00:00", " 2024-01-01T12:00:00Z", "",
+                "2024-1-1T1:2:3.1234567891Z", "2024-1-1 T1:2:3Z", "2024-1-1T1:2:3ZZ", "T1:2:3Z",
+                "2024-1-1T1:2:3 Z", "2024-1-1T1:2:3Z ", "2024-01-01T12:00:00.Z", "2024-1-11:2:3Z",
                 "2024-01-01T12:00:00+00:00", "x\n2024-01-01T00:00:00Z", "it's", 'a"b',
                 "back\\slash", "\x00\x1b[31m", "é\u2028", "x" * 300]),
     (lambda: [hash(NOON), hash(ts(0)), hash(DateTime(D, T))],
      [5219630723068717795, -5339081515209119773, -5256995040971618970]),
     (lambda: DateTime(time=T, date=D), "2024-02-29T23:58:07.000000001Z"),
     (lambda: DateTime.__new__(DateTime, D, time=T), "2024-02-29T23:58:07.000000001Z"),
-    (lambda: (NOON == D, NOON != D), (False, True)),
     (lambda: DateTime(T, D), TypeError(f"'Time{NOT}Date'{W}'date'")),
     (lambda: DateTime.__new__(DateTime, D, D), TypeError(f"'Date{NOT}Time'{W}'time'")),
-    (lambda: NOON.difference(D), TypeError(f"'Date{NOT}DateTime'{W}'other'")),
-    (lambda: ts(0, 2**31),
-     OverflowError(f"out of range integral type conversion attempted{W}'nanos'")),
-    (lambda: ts(2**63), OverflowError(f"Python int too large to convert to C long{W}'secs'")),
-    (lambda: NOON < D,
-     TypeError("'<' not supported between instances of 'chronexa.DateTime' and 'chronexa.Date'"))])
+])
 def test_values_and_errors(call, expected):
     try:
         value = call()
@@ -104,26 +93,3 @@ def test_values_and_errors(call, expected):
         value = type(e)("\n".join([str(e), *getattr(e, "__notes__", [])]))
     kind = DateTime if isinstance(expected, str) else type(expected)
     assert (type(value), str(value)) == (kind, str(expected))
-
-
-A, RET = "\n\nArgs:\n    ", "\n\nReturns:\n    DateTime: A new DateTime instance.\n\nRaises:\n    "
-
-
-@pytest.mark.parametrize("name, signature, doc", [
-    ("parse", "($cls, s)", "Parse a DateTime from ISO 8601 / RFC 3339 UTC format." + A + "s: The "
-     'string to parse (e.g., "2024-01-01T12:00:00Z").' + RET
-     + "ValueError: If the string is not a valid datetime."),
-    ("from_unix_timestamp", "($cls, secs, nanos=0)", "Create a DateTime from Unix timestamp "
-     "(seconds and nanoseconds)." + A + "secs: Seconds since Unix epoch.\n    nanos: Additional "
-     "nanoseconds (default=0)." + RET + "ValueError: If the timestamp is invalid."),
-    ("now_utc", "($cls)", "Get the current UTC DateTime (requires std feature)."),
-    ("unix_timestamp", "($self)", "Get Unix timestamp (seconds since Unix epoch)."),
-    ("unix_timestamp_nanos", "($self)", "Get Unix timestamp in nanoseconds."),
-    ("add_duration", "($self, dur)", "Add a duration to this DateTime." + A + "dur: A Duration "
-     "instance." + RET + "ValueError: If the resulting datetime is out of range."),
-    ("difference", "($self, other)", "Calculate the difference between two DateTimes." + A
-     + "other: Another DateTime instance.\n\nReturns:\n    Duration: The duration between the "
-     "two datetimes (self - other)."), ("date", None, None), ("time", None, None)])
-def test_docstrings(name, signature, doc):
-    member = vars(DateTime)[name]
-    assert (getattr(member, "__text_signature__", None), member.__doc__) == (signature, doc)

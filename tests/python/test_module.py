@@ -46,6 +46,7 @@ def test_type_properties(cls):
             cls()
     with pytest.raises(TypeError, match=f"type 'chronexa.{name}' is not an acceptable base type"):
         type("Sub", (cls,), {})
+    pytest.raises(TypeError, object.__new__, cls)
     cls.extra_attribute = 1  # the classes themselves are not immutable
     del cls.extra_attribute
 
@@ -53,32 +54,17 @@ def test_type_properties(cls):
 @pytest.mark.parametrize("obj", INSTANCES, ids=NAMES)
 def test_instances_are_closed(obj):
     assert not hasattr(obj, "__dict__") and not gc.is_tracked(obj)
+    assert type(obj).__eq__(obj, 5) is type(obj).__lt__(obj, 5) is NotImplemented  # other types
     with pytest.raises(TypeError, match="cannot create weak reference to"):
         weakref.ref(obj)
     properties = [k for k, v in vars(type(obj)).items() if inspect.isgetsetdescriptor(v)]
     for attr in ["anything", *properties]:
         with pytest.raises(AttributeError):  # nothing added, no property written
             setattr(obj, attr, 5)
-
-
-@pytest.mark.parametrize("obj", INSTANCES, ids=NAMES)
-@pytest.mark.parametrize("copier", COPIERS)
-def test_pickling_and_copying_refused(obj, copier):
-    with pytest.raises(TypeError, match=f"^cannot pickle 'chronexa.{type(obj).__name__}' object$"):
-        copier(obj)
-
-
-def run_python(script):
-    """Runs `script` in a fresh interpreter that imports chronexa from where we do."""
-    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
-    return subprocess.run([sys.executable, "-c", textwrap.dedent(script)], env=env,
-                          capture_output=True, text=True, timeout=60)
-
-
-@pytest.mark.parametrize("cls", CLASSES, ids=NAMES)
-def test_generic_allocation_refused(cls):
-    with pytest.raises(TypeError):
-        object.__new__(cls)
+    refused = f"^cannot pickle 'chronexa.{type(obj).__name__}' object$"
+    for copier in COPIERS:  # pickling and copying
+        with pytest.raises(TypeError, match=refused):
+            copier(obj)
 
 
 # Rebinding __new__ or adding __init__ changes the class call exactly as type.__call__; every
@@ -88,7 +74,7 @@ def test_generic_allocation_refused(cls):
     ("Date", "2024, 1, 4"), ("Time", "1, 2, 3, nanosecond=4"),
     ("DateTime", "date=Date(2024, 1, 4), time=Time(1, 2, 3)")])
 def test_class_call_follows_new_and_init(name, args):
-    r = run_python(f"""
+    script = f"""
         from chronexa import *
         C, calls, own = {name}, [], vars({name})["__new__"]
         bound = (lambda *a, **k: (a, k))({args})
@@ -108,7 +94,10 @@ def test_class_call_follows_new_and_init(name, args):
                 print(e)
             else:
                 raise AssertionError("created")
-    """)
+    """  # run in a fresh interpreter that imports chronexa from where we do
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    r = subprocess.run([sys.executable, "-c", textwrap.dedent(script)], env=env,
+                       capture_output=True, text=True, timeout=60)
     assert r.returncode == 0 and r.stderr == "", r.stderr
     assert r.stdout.splitlines() == [f"cannot create 'chronexa.{name}' instances",
         *[f"chronexa.{name}.__new__(chronexa.{name}) is not safe, use object.__new__()"] * 2]
@@ -167,3 +156,81 @@ def test_execution_into_a_fresh_module(existing, expected):
     else:  # added to, in place
         assert module.__all__ == expected and (existing is ... or module.__all__ is existing)
         assert [getattr(module, n) for n in NAMES] == CLASSES
+
+
+def doc(summary, args, returns, raises=None):  # the layout every longer docstring follows
+    returns = f"{returns}: A new {returns} instance." if " " not in returns else returns
+    text = summary + (f"\n\nArgs:\n    {args}" if args else "") + f"\n\nReturns:\n    {returns}"
+    return text + (f"\n\nRaises:\n    ValueError: If {raises}" if raises else "")
+
+
+STAMPED = ["DateTime", "OffsetDateTime"]
+DIFF = "Duration: The duration between the two datetimes (self - other)."
+ONE_LINE = {  # ($self) unless noted
+    "Date.days_since_unix_epoch": "Convert to days since Unix epoch (1970-01-01).",
+    "Date.weekday": "Get the weekday.", "Date.ordinal": "Get the day of the year (1-366).",
+    "Weekday.number_from_monday": "Get the weekday number from Monday (1-7).",
+    "Time.seconds_since_midnight": "Get total seconds since midnight (ignoring nanoseconds).",
+    "Time.nanos_since_midnight": "Get total nanoseconds since midnight.",
+    "Duration.total_seconds": "Get total seconds as a float.",
+    "Duration.total_nanos": "Get total nanoseconds as an integer.",
+    **{f"{c}.unix_timestamp": "Get Unix timestamp (seconds since Unix epoch)." for c in STAMPED},
+    **{f"{c}.unix_timestamp_nanos": "Get Unix timestamp in nanoseconds." for c in STAMPED},
+    "UtcOffset.as_seconds": "Get the offset as seconds.",
+    "UtcOffset.is_utc": "Check if this is UTC (offset = 0).",
+}
+DOCS = [
+    *((k, "($self)", v) for k, v in ONE_LINE.items()),
+    *((f"Duration.{n}", f"($cls, {a})", f"Create a duration from {n}.") for n, a in
+      [("seconds", "secs"), ("milliseconds", "ms"), ("microseconds", "us"), ("nanoseconds", "ns")]),
+    ("DateTime.now_utc", "($cls)", "Get the current UTC DateTime (requires std feature)."),
+    *((k, None, None) for k in ["Date.year", "Date.month", "Date.day", "DateTime.date",
+                                "DateTime.time", "OffsetDateTime.offset", "OffsetDateTime.utc"]),
+    ("Date.parse", "($cls, s)", doc("Parse a date from ISO format (YYYY-MM-DD).",
+     "s: The string to parse.", "Date", "the string is not a valid date.")),
+    ("Date.from_days_since_unix_epoch", "($cls, days)", doc("Create a Date from days since Unix "
+     "epoch (1970-01-01).", "days: Days since Unix epoch.", "Date", "the date is out of range.")),
+    ("Date.add_days", "($self, days)", doc("Add days to the date.", "days: Number of days to add "
+     "(can be negative).", "Date", "the resulting date is out of range.")),
+    ("Time.parse", "($cls, s)", doc("Parse a time from ISO format (HH:MM:SS[.fffffffff]).",
+     "s: The string to parse.", "Time", "the string is not a valid time.")),
+    ("DateTime.parse", "($cls, s)", doc("Parse a DateTime from ISO 8601 / RFC 3339 UTC format.",
+     's: The string to parse (e.g., "2024-01-01T12:00:00Z").', "DateTime",
+     "the string is not a valid datetime.")),
+    ("DateTime.from_unix_timestamp", "($cls, secs, nanos=0)", doc("Create a DateTime from Unix "
+     "timestamp (seconds and nanoseconds).", "secs: Seconds since Unix epoch.\n    nanos: "
+     "Additional nanoseconds (default=0).", "DateTime", "the timestamp is invalid.")),
+    ("DateTime.add_duration", "($self, dur)", doc("Add a duration to this DateTime.",
+     "dur: A Duration instance.", "DateTime", "the resulting datetime is out of range.")),
+    ("DateTime.difference", "($self, other)", doc("Calculate the difference between two "
+     "DateTimes.", "other: Another DateTime instance.", DIFF)),
+    ("UtcOffset.from_seconds", "($cls, seconds)", doc("Create a UtcOffset from total seconds.",
+     "seconds: Total seconds offset from UTC (roughly -86400 to +86400).", "UtcOffset",
+     "the offset is out of range.")),
+    ("UtcOffset.from_hours_minutes", "($cls, sign_positive, hours, minutes)", doc("Create a "
+     "UtcOffset from hours and minutes.", "sign_positive: True for positive offset, False for "
+     "negative.\n    hours: Hours component (0-23).\n    minutes: Minutes component (0-59).",
+     "UtcOffset", "the offset is out of range.")),
+    ("OffsetDateTime.from_utc", "($cls, utc, offset)", doc("Create an OffsetDateTime from a UTC "
+     "DateTime and offset.", "utc: A DateTime instance (in UTC).\n    offset: A UtcOffset "
+     "instance.", "OffsetDateTime")),
+    ("OffsetDateTime.from_local", "($cls, date, time, offset)", doc("Create an OffsetDateTime "
+     "from local date, time, and offset.", "date: A Date instance (in local time).\n    time: A "
+     "Time instance (in local time).\n    offset: A UtcOffset instance.", "OffsetDateTime",
+     "the conversion fails.")),
+    ("OffsetDateTime.to_local", "($self)", doc("Convert to local DateTime.", None,
+     "DateTime: The local DateTime.", "the conversion fails.")),
+    ("OffsetDateTime.add_duration", "($self, dur)", doc("Add a duration.",
+     "dur: A Duration instance.", "OffsetDateTime", "the resulting datetime is out of range.")),
+    ("OffsetDateTime.difference", "($self, other)", doc("Calculate the difference between two "
+     "OffsetDateTimes.", "other: Another OffsetDateTime instance.", DIFF)),
+    ("OffsetDateTime.parse", "($cls, s)", doc("Parse an OffsetDateTime from RFC 3339 format.",
+     "s: The string to parse.", "OffsetDateTime", "the string is not valid.")),
+]
+
+
+@pytest.mark.parametrize(("name", "signature", "text"), DOCS, ids=[d[0] for d in DOCS])
+def test_docstrings(name, signature, text):
+    cls, member = name.split(".")
+    member = vars(getattr(chronexa, cls))[member]
+    assert (getattr(member, "__text_signature__", None), member.__doc__) == (signature, text)

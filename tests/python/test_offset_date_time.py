@@ -29,24 +29,16 @@ def text_of(a):  # isoformat() with offset seconds, no trailing zeros, "Z" for a
 
 
 def siphash13(data):  # SipHash-1-3 with a zero key: an independent oracle for the hash values
-    mask = 2**64 - 1
     v = [0x736F6D6570736575, 0x646F72616E646F6D, 0x6C7967656E657261, 0x7465646279746573]
 
-    def rotl(x, b):
-        return (x << b | x >> (64 - b)) & mask
-
-    def sipround():
-        v[0] = (v[0] + v[1]) & mask; v[1] = rotl(v[1], 13) ^ v[0]; v[0] = rotl(v[0], 32)
-        v[2] = (v[2] + v[3]) & mask; v[3] = rotl(v[3], 16) ^ v[2]
-        v[0] = (v[0] + v[3]) & mask; v[3] = rotl(v[3], 21) ^ v[0]
-        v[2] = (v[2] + v[1]) & mask; v[1] = rotl(v[1], 17) ^ v[2]; v[2] = rotl(v[2], 32)
+    def sipround(rotl=lambda x, b: (x << b | x >> (64 - b)) % 2**64):
+        for a, b, s, t in ((0, 1, 13, 32), (2, 3, 16, 0), (0, 3, 21, 0), (2, 1, 17, 32)):
+            v[a] = (v[a] + v[b]) % 2**64; v[b] = rotl(v[b], s) ^ v[a]; v[a] = rotl(v[a], t)
 
     full = len(data) - len(data) % 8  # then the rest, zero padded, with the length in the top byte
-    last = data[full:].ljust(7, b"\0") + bytes([len(data) % 256])
-    for (m,) in struct.iter_unpack("<Q", data[:full] + last):
-        v[3] ^= m
-        sipround()
-        v[0] ^= m
+    tail = data[full:].ljust(7, b"\0") + bytes([len(data) % 256])
+    for (m,) in struct.iter_unpack("<Q", data[:full] + tail):
+        v[3] ^= m; sipround(); v[0] ^= m
     v[2] ^= 0xFF
     for _ in range(3):
         sipround()
@@ -82,11 +74,17 @@ def test_round_trip_whole_range(secs, ns, off):
     assert parse(str(x)) == x and eval(repr(x)) == x and hash(parse(str(x))) == hash(x)
 
 
-# Accepted texts with their offset (White_Space trimmed at either end); refused ones (None).
+# Accepted texts with their offset (White_Space trimmed at either end); refused ones (None). Each
+# offset follows the direct read ("T"), the general rules (" ") and a long form of the local time.
 @pytest.mark.parametrize("text, seconds", [
-    *(("2024-01-01T12:00:00" + offset, s) for offset, s in [("z", 0), ("+0530", 19800),
-        ("+5:3", 18180), ("", None), ("+24:00", None), ("+05:30:00", None), ("+0\uff15:30", None),
-        ("\xa0Z", None), ("Z\ufeff", None)]),
+    *((local + offset, s) for local in ["2024-01-01T12:00:00", "2024-01-01 12:00:00",
+                                         "+2024-1-1T12:0:0.0"]
+      for offset, s in [("Z", 0), ("z", 0), ("-00:00", 0), ("-0000", 0), ("+05:30", 19800),
+        ("+0530", 19800), ("-0530", -19800), ("+05", 18000), ("+5:30", 19800), ("+05:3", 18180),
+        ("+05:", 18000), ("+23:59", 86340), ("-23:59", -86340), *((o, None) for o in [
+            "", " Z", "+01:00Z", "UTC", "+", "+5", "+123", "+05:30:00", "+005:30", "+:30",
+            "+05:000", "+24:00", "+23:60", "+2400", "+0a:00", "+05:3a", "+05 \u200b", "+0\uff15:30",
+            "\xa0Z", "Z\ufeff"])]),
     ("\t\n\v\f\r \x85\xa0\u1680\u2028\u2029\u202f\u205f\u3000" + "2024-01-01 12:00:00.5-01:00"
      + "".join(map(chr, range(0x2000, 0x200B))), -3600), ("", None),
     ("2147483647-12-31T23:59:59.999999999+23:59", 86340), ("\u200b2024-01-01T12:00:00Z", None),
@@ -102,23 +100,18 @@ def test_parse_shapes_and_messages(text, seconds):
         assert x.offset.as_seconds() == seconds and eval(repr(x)) == x
 
 
-# ValueError or TypeError, never PanicException; conversion errors carry a note.
+# A ValueError with its message, never PanicException.
 @pytest.mark.parametrize("call, message", [
     (lambda: str(OUT), "OffsetDateTime local representation out of range: OutOfRange"),
     (OUT.to_local, "Local datetime out of range: OutOfRange"),
-    (lambda: OffsetDateTime.from_local(LAST.date, LAST.time, UtcOffset.from_seconds(-1)),
-     "Invalid local datetime: OutOfRange"),
-    (lambda: NOON.add_duration(Duration.nanoseconds(-2**127)), "DateTime out of range: OutOfRange"),
-    (lambda: parse(b"2024"), "'bytes' object is not an instance of 'str'\nwhile processing 's'"),
-    (lambda: OffsetDateTime.from_utc(LAST.date, 0),
-     "'Date' object is not an instance of 'DateTime'\nwhile processing 'utc'"),
-    (lambda: NOON.add_duration(5),
-     "'int' object is not an instance of 'Duration'\nwhile processing 'dur'")])
+    *((lambda e=e, s=s: OffsetDateTime.from_local(e.date, e.time, UtcOffset.from_seconds(s)),
+       "Invalid local datetime: OutOfRange") for e, s in [(LAST, -1), (FIRST, 1)]),
+    (lambda: NOON.add_duration(Duration.nanoseconds(-(2**127))),
+     "DateTime out of range: OutOfRange")])
 def test_errors(call, message):
-    with pytest.raises(Exception) as info:
+    with pytest.raises(ValueError) as info:
         call()
-    assert type(info.value) is (TypeError if "instance" in message else ValueError)
-    assert "\n".join([str(info.value), *getattr(info.value, "__notes__", [])]) == message
+    assert info.value.args == (message,) and not hasattr(info.value, "__notes__")
 
 
 def test_examples_hash_values_and_local_time_out_of_range():
@@ -137,30 +130,3 @@ def test_examples_hash_values_and_local_time_out_of_range():
         assert repr(x) == f"OffsetDateTime.from_utc({utc!r}, {x.offset!r})" and eval(repr(x)) == x
         assert x != same and x <= same and x >= same and not x < same  # the instant still works
         assert x.difference(same).total_nanos() == 0 and x.unix_timestamp() == same.unix_timestamp()
-        assert hash(x) == hash(OffsetDateTime.from_utc(utc, x.offset))
-
-
-A, RET = "\n\nArgs:\n    ", "\n\nReturns:\n    OffsetDateTime: A new OffsetDateTime instance."
-IF, X = "\n\nRaises:\n    ValueError: If ", "Create an OffsetDateTime from "
-
-
-@pytest.mark.parametrize("name, signature, doc", [
-    ("from_utc", "($cls, utc, offset)", X + "a UTC DateTime and offset." + A
-     + "utc: A DateTime instance (in UTC).\n    offset: A UtcOffset instance." + RET),
-    ("from_local", "($cls, date, time, offset)", X + "local date, time, and offset." + A + "date: "
-     "A Date instance (in local time).\n    time: A Time instance (in local time).\n    offset: "
-     "A UtcOffset instance." + RET + IF + "the conversion fails."),
-    ("to_local", "($self)", "Convert to local DateTime.\n\nReturns:\n    DateTime: The local "
-     "DateTime." + IF + "the conversion fails."), ("offset", None, None),
-    ("unix_timestamp", "($self)", "Get Unix timestamp (seconds since Unix epoch)."),
-    ("unix_timestamp_nanos", "($self)", "Get Unix timestamp in nanoseconds."), ("utc", None, None),
-    ("add_duration", "($self, dur)", "Add a duration." + A + "dur: A Duration instance." + RET + IF
-     + "the resulting datetime is out of range."),
-    ("difference", "($self, other)", "Calculate the difference between two OffsetDateTimes." + A
-     + "other: Another OffsetDateTime instance.\n\nReturns:\n    Duration: The duration between "
-     "the two datetimes (self - other)."),
-    ("parse", "($cls, s)", "Parse an OffsetDateTime from RFC 3339 format." + A + "s: The string "
-     "to parse." + RET + IF + "the string is not valid.")])
-def test_docstrings(name, signature, doc):
-    member = getattr(OffsetDateTime, name)
-    assert (getattr(member, "__text_signature__", None), member.__doc__) == (signature, doc)

@@ -10,7 +10,6 @@ from chronexa import Time
 fields = operator.attrgetter("hour", "minute", "second", "nanosecond")
 nanos = st.builds(lambda n, k: n // 10**k * 10**k, st.integers(0, 10**9 - 1), st.integers(0, 9))
 times = st.builds(Time, st.integers(0, 23), st.integers(0, 59), st.integers(0, 59), nanos)
-NOT_INT = "object cannot be interpreted as an integer"
 NARROW = "out of range integral type conversion attempted"
 
 
@@ -24,36 +23,29 @@ def new(request):
 def test_fields_keywords_and_default(new):
     assert fields(new(23, 58, 57, 999_999_999)) == (23, 58, 57, 999_999_999)
     assert new(second=3, minute=2, hour=1) == new(True, 2, 3, 0) == new(1, 2, 3, nanosecond=0)
+    assert Time.parse(s="01:2:003.500") == new(1, 2, 3, 500_000_000)
 
 
 # Every refusal, by the constructor (call None: both calling conventions) or by the parser.
 @pytest.mark.parametrize("call, args, exc, message, note", [
     *[(None, args, ValueError, "Invalid time: InvalidTime", None)
       for args in [(24, 0, 0), (0, 60, 0), (0, 0, 60), (255, 0, 0), (0, 0, 0, 10**9)]],
-    (None, (300, 0, 0), OverflowError, NARROW, "hour"),
-    (None, (1, 2, 3, 2**32), OverflowError, NARROW, "nanosecond"),
-    (None, (0, 0, 1.0), TypeError, f"'float' {NOT_INT}", "second"),
-    (None, (1, 2, 3, None), TypeError, f"'NoneType' {NOT_INT}", "nanosecond"),
+    (None, (1, 2, 3, 2**32), OverflowError, NARROW, "nanosecond"),  # the only 32-bit unsigned
     (Time.parse, (None,), TypeError, "'None' is not an instance of 'str'", "s"),
+    # the grammar: too few or many fields, a field out of range or no digits, trailing bytes
     *[(Time.parse, (text,), ValueError, "Invalid time string: InvalidTime", None) for text in [
-        "", "12:34", "12:34:56:00", "24:00:00", "23:60:00", "23:59:60", "12:34:56.", ".5", "12::00",
-        "12:34:56.1234567890", "12:34:56.1.2", "12:34:56Z", "T12:34:56", " 12:34:56", "12:34:56 ",
-        "+1:00:00", "12:-1:00", "\uff11:00:00", "12:00:00\x00", "12:00:00.\u0665"]],
+        "", "12:34", "12", ":", "::", "12:34:56:00", "24:00:00", "23:60:00", "23:59:60", "99:00:00",
+        "12:34:56.", ".5", ".", "12:34:56.1234567890", "12:34:56.1.2", "12:34:56Z", "T12:34:56",
+        " 12:34:56", "12:34:56 ", "+1:00:00", "12:-1:00", ":34:56", "12::56", "12:34:", "1a:00:00",
+        "12:34.5:56", "12.5:34:56", "12:34:56.+5", "12:34:56.5Z", "12:34:56.-1", "12:34:56,5",
+        "12:34:5x", "12:34:56\x00", "\uff11:00:00", "12:00:00.\u0665", "0000000000000000024:00:00",
+        "00:00:00000000000000000060"]],
 ])
 def test_refused(new, call, args, exc, message, note):
     with pytest.raises(exc) as e:
         (call or new)(*args)
     assert e.value.args == (message,)
     assert getattr(e.value, "__notes__", None) == (note and [f"while processing '{note}'"])
-
-
-@pytest.mark.parametrize("text, expected", [
-    ("1:2:3", (1, 2, 3, 0)), ("01:02:03.500", (1, 2, 3, 500_000_000)),
-    ("12:34:56.000000000", (12, 34, 56, 0)), ("12:34:56.123456789", (12, 34, 56, 123_456_789)),
-    ("0000000000000023:0000059:00000000059.000000001", (23, 59, 59, 1)),
-])
-def test_parse_accepted(text, expected):
-    assert fields(Time.parse(text)) == fields(Time.parse(s=text)) == expected
 
 
 @settings(max_examples=300)
@@ -69,9 +61,6 @@ def test_properties(a, b, pt):
         assert op(a, b) is op(fields(a), fields(b))
     copy = Time(*fields(a))
     assert copy == a and not copy != a and hash(copy) == hash(a)
-    assert (a == fields(a)) is False and (a != n) is True
-    pytest.raises(TypeError, operator.lt, a, datetime.time(h))
-    pytest.raises(AttributeError, setattr, a, "hour", h)
     # The standard library at microsecond precision.
     t = Time(pt.hour, pt.minute, pt.second, pt.microsecond * 1000)
     assert Time.parse(pt.isoformat()) == t and datetime.time.fromisoformat(str(t)) == pt
@@ -82,16 +71,3 @@ def test_properties(a, b, pt):
     ((0, 0, 0, 0), -8539203582074308692), ((23, 59, 59, 999_999_999), 6725288365840738049)])
 def test_published_hash_values(args, value):
     assert hash(Time(*args)) == value
-
-
-@pytest.mark.parametrize("member, signature, doc", [
-    (Time, "(hour, minute, second, nanosecond=0)", ""),
-    (Time.parse, "($cls, s)", "Parse a time from ISO format (HH:MM:SS[.fffffffff]).\n\n"
-     "Args:\n    s: The string to parse.\n\nReturns:\n    Time: A new Time instance.\n\n"
-     "Raises:\n    ValueError: If the string is not a valid time."),
-    (Time.seconds_since_midnight, "($self)",
-     "Get total seconds since midnight (ignoring nanoseconds)."),
-    (Time.nanos_since_midnight, "($self)", "Get total nanoseconds since midnight."),
-])
-def test_docstrings(member, signature, doc):
-    assert (member.__text_signature__, member.__doc__) == (signature, doc)

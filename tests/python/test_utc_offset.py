@@ -8,10 +8,7 @@ import pytest
 from chronexa import UtcOffset
 
 F, H, W = UtcOffset.from_seconds, UtcOffset.from_hours_minutes, "\nwhile processing "
-CONVERSION, OPS = "out of range integral type conversion attempted", (
-    operator.lt, operator.le, operator.eq, operator.ne, operator.gt, operator.ge)
-A, R = "\n\nArgs:\n    ", ("\n\nReturns:\n    UtcOffset: A new UtcOffset instance.\n\nRaises:\n"
-                         "    ValueError: If the offset is out of range.")
+OPS = (operator.lt, operator.le, operator.eq, operator.ne, operator.gt, operator.ge)
 
 
 # Every seventh offset under a day, and a few more: isoformat()'s text, repr, order, hash.
@@ -25,32 +22,20 @@ def test_offsets_against_isoformat_and_the_seconds():
         prev = x
 
 
-# The value, or the error with its note: whole days, hash values, range ends, docstrings.
+# The value, or the error with its note: whole days, hash values, range ends.
 @pytest.mark.parametrize("call, expected", [
-    *((lambda m=vars(UtcOffset)[n]: (m.__text_signature__, m.__doc__), (s, d)) for n, s, d in [
-        ("from_seconds", "($cls, seconds)", "Create a UtcOffset from total seconds." + A
-         + "seconds: Total seconds offset from UTC (roughly -86400 to +86400)." + R),
-        ("from_hours_minutes", "($cls, sign_positive, hours, minutes)", "Create a UtcOffset from "
-         "hours and minutes." + A + "sign_positive: True for positive offset, False for negative."
-         "\n    hours: Hours component (0-23).\n    minutes: Minutes component (0-59)." + R),
-        ("as_seconds", "($self)", "Get the offset as seconds."),
-        ("is_utc", "($self)", "Check if this is UTC (offset = 0).")]),
     (lambda: (str(F(86400)), str(F(-86400))), ("+24:00", "-24:00")),
     (lambda: str(H(sign_positive=False, hours=5, minutes=30)), "-05:30"),
     (lambda: [hash(F(s)) for s in (0, 3600, -18000)],
      [-3737345886862931216, -6999854392838765814, 2797410627461956818]),
     *((call, ValueError("Invalid offset: OutOfRange")) for call in [
         lambda: F(86401), lambda: F(-86401), lambda: H(True, 24, 0), lambda: H(False, 0, 60)]),
-    (lambda: F(2**31), OverflowError(f"{CONVERSION}{W}'seconds'")),
-    (lambda: H(True, 256, 0), OverflowError(f"{CONVERSION}{W}'hours'")),
-    (lambda: H(True, 1, -1), OverflowError(f"{CONVERSION}{W}'minutes'")),
     (lambda: H(1, 5, 0), TypeError(f"'int' object is not an instance of 'bool'{W}'sign_positive'")),
     (lambda: H(type("Odd", (), {"__module__": 12345})(), 5, 30),  # a module name that is no str
      TypeError(f"'Odd' object is not an instance of 'bool'{W}'sign_positive'")),
     (lambda: [H(b, 5, 30).as_seconds() for b in map(pytest.importorskip("numpy").bool_, (1, 0))],
      [19800, -19800]),
-    (lambda: F(0) < 0, TypeError("'<' not supported between instances of 'chronexa.UtcOffset' "
-                                 "and 'int'")), (lambda: F(0) == 0, False)])
+])
 def test_values_and_errors(call, expected):
     try:
         value = call()
