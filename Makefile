@@ -41,7 +41,7 @@ demo: build
 	$(MODULE_PATH) $(PYTHON) examples/quickstart.py
 
 bench: BENCH := ON
-bench: ONLY := chronexa core_bench
+bench: ONLY := chronexa core_bench chronexa_floor
 bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
