@@ -78,8 +78,9 @@ from chronexa_floor import Floor, FloorTuple, text as _floor_text
 fl = Floor(); fl2 = Floor(); fl_text = _floor_text({text_size})
 """
 
-ROUNDS = 15  # interleaved rounds per row; each statement keeps its best
-ROUND_SECONDS = 0.004  # the least time one timed batch takes
+ROUNDS = 41  # interleaved rounds per row; each statement keeps its best
+ROUND_SECONDS = 0.001  # the least time one timed batch takes: short batches,
+# most of them undisturbed by the other processes on a busy machine
 
 
 def floor_available() -> bool:

@@ -133,9 +133,11 @@ struct OffsetDateTime {
   static std::optional<OffsetDateTime> parse(std::string_view text) noexcept;
 
   friend constexpr bool operator==(const OffsetDateTime&, const OffsetDateTime&) = default;
+  // The order of the instants: utc is in UTC, so its field order is theirs
+  // (no day-count arithmetic).
   friend constexpr std::weak_ordering operator<=>(const OffsetDateTime& a,
                                                   const OffsetDateTime& b) noexcept {
-    return a.unix_timestamp_nanos() <=> b.unix_timestamp_nanos();
+    return a.utc <=> b.utc;
   }
 };
 
