@@ -2,7 +2,8 @@
 #
 #   make test    build everything, run the C++ core tests and the Python tests
 #   make demo    build the module and run examples/quickstart.py
-#   make bench   build the module and print chronexa beside its peers
+#   make bench   build the module and print chronexa beside its floor and peers
+#   make bench-workloads   whole workloads at 10^4 to 10^6 items (about 2 minutes)
 #
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
@@ -10,7 +11,7 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench build package-check
+TARGETS := test demo bench bench-workloads build package-check
 
 .PHONY: $(TARGETS) clean devroot
 
@@ -45,6 +46,10 @@ bench: ONLY := chronexa core_bench chronexa_floor
 bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
+
+bench-workloads: ONLY := chronexa
+bench-workloads: build
+	$(MODULE_PATH) $(PYTHON) bench/workloads.py
 
 # Build the wheel as `pip install .` would, install it into a scratch
 # directory and import the module from there.
