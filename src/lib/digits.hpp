@@ -4,6 +4,7 @@
 // output pointer with enough room and returns the pointer past what it wrote.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -44,25 +45,53 @@ inline char* write4(char* out, unsigned v) noexcept {
   return write2(out + 2, v % 100);
 }
 
-// An unsigned value in decimal, no padding (at least one digit).
+// The number of decimal digits of v (1 for 0).
+constexpr unsigned count(std::uint64_t v) noexcept {
+  constexpr std::uint64_t powers[20] = {1,
+                                        10,
+                                        100,
+                                        1'000,
+                                        10'000,
+                                        100'000,
+                                        1'000'000,
+                                        10'000'000,
+                                        100'000'000,
+                                        1'000'000'000,
+                                        10'000'000'000,
+                                        100'000'000'000,
+                                        1'000'000'000'000,
+                                        10'000'000'000'000,
+                                        100'000'000'000'000,
+                                        1'000'000'000'000'000,
+                                        10'000'000'000'000'000,
+                                        100'000'000'000'000'000,
+                                        1'000'000'000'000'000'000,
+                                        10'000'000'000'000'000'000u};
+  // t = floor(bit width * log10(2)): the digit count is t or t + 1
+  const std::uint64_t u = v | 1;
+  const auto t = static_cast<unsigned>(std::bit_width(u) * 1233) >> 12;
+  return t + (u >= powers[t]);
+}
+
+// An unsigned value in decimal, no padding (at least one digit). Written in
+// place from the end, its length known first: no buffer copied with a
+// length only known at run time (a call to memcpy).
 inline char* write_u64(char* out, std::uint64_t v) noexcept {
-  char tmp[20];
-  char* p = tmp + sizeof tmp;
+  char* const end = out + count(v);
+  char* p = end;
   while (v >= 100) {
     p -= 2;
     std::memcpy(p, pairs + 2 * (v % 100), 2);
     v /= 100;
   }
-  if (v >= 10) {
-    p -= 2;
-    std::memcpy(p, pairs + 2 * v, 2);
-  } else {
-    *--p = static_cast<char>('0' + v);
-  }
-  const auto n = static_cast<std::size_t>(tmp + sizeof tmp - p);
-  std::memcpy(out, p, n);
-  return out + n;
+  if (v >= 10) std::memcpy(p - 2, pairs + 2 * v, 2);
+  else p[-1] = static_cast<char>('0' + v);
+  return end;
 }
+
+static_assert(count(0) == 1 && count(9) == 1 && count(10) == 2 && count(99) == 2 &&
+              count(100) == 3 && count(999'999'999) == 9 && count(1'000'000'000) == 10 &&
+              count(UINT64_MAX) == 20);
 
 // A signed value in decimal: a '-' for negative values, no padding.
 inline char* write_i64(char* out, std::int64_t v) noexcept {
