@@ -15,6 +15,9 @@
 // Every step is one pass over its part, so the whole parse is linear.
 #include "offset_date_time.hpp"
 
+#include <bit>
+#include <cstring>
+
 #include "digits.hpp"
 
 namespace chronexa {
@@ -104,18 +107,66 @@ constexpr std::optional<UtcOffset> read_offset(std::string_view s) noexcept {
   return UtcOffset{negative ? -seconds : seconds};
 }
 
-// Two ASCII digits as a number, or a value above 99 when either is no digit.
-constexpr unsigned two_digits(const char* p) noexcept {
-  const unsigned a = static_cast<unsigned char>(p[0]) - unsigned{'0'};
-  const unsigned b = static_cast<unsigned char>(p[1]) - unsigned{'0'};
-  return a > 9 || b > 9 ? 1000 : a * 10 + b;
+// Eight bytes of `s` from `at`, the first in the lowest bits.
+constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
+  std::uint64_t w = 0;
+  if consteval {
+    for (std::size_t k = 0; k < 8; ++k)
+      w |= std::uint64_t{static_cast<unsigned char>(s[at + k])} << (8 * k);
+  } else {
+    std::memcpy(&w, s + at, 8);
+    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  }
+  return w;
+}
+
+// Eight bytes in which '0' stands for any digit, '?' for any byte and every
+// other byte for itself, as masks over a loaded word.
+struct Shape {
+  std::uint64_t mask = 0, want = 0, high = 0, six = 0;
+
+  consteval Shape(const char (&shape)[9]) {
+    for (std::size_t k = 0; k < 8; ++k) {
+      const auto c = static_cast<std::uint64_t>(static_cast<unsigned char>(shape[k]));
+      if (c == '0') {
+        high |= std::uint64_t{0xF0} << (8 * k);
+        six |= std::uint64_t{0x06} << (8 * k);
+      } else if (c != '?') {
+        mask |= std::uint64_t{0xFF} << (8 * k);
+        want |= c << (8 * k);
+      }
+    }
+    mask |= high;
+    want |= 0x3030'3030'3030'3030 & high;
+  }
+
+  // Zero when the word matches: every fixed byte is itself, and every digit
+  // byte is 0x30-0x39, high nibble 3 and still 3 after adding 6 (no byte
+  // carries into the next). Deviations of several words are or-ed and tested
+  // once.
+  constexpr std::uint64_t deviation(std::uint64_t w) const noexcept {
+    return ((w & mask) ^ want) | (((w + six) & high) ^ (0x3030'3030'3030'3030 & high));
+  }
+};
+
+// Every two-digit number of a word whose digits matched a Shape: byte k of
+// the result is the number written at bytes k and k + 1 (all eight pairs
+// at once; no byte exceeds 255, so none carries into the next).
+constexpr std::uint64_t pairs(std::uint64_t w) noexcept {
+  const std::uint64_t d = w & 0x0F0F'0F0F'0F0F'0F0F;
+  return d * 10 + (d >> 8);
+}
+
+constexpr unsigned at(std::uint64_t pairs, unsigned k) noexcept {
+  return static_cast<unsigned>(pairs >> (8 * k)) & 0xFF;
 }
 
 // The fields of the shape nearly all input has, at fixed positions:
 //   fixed = 4DIGIT "-" 2DIGIT "-" 2DIGIT "T" 2DIGIT ":" 2DIGIT ":" 2DIGIT
 //           ["." 1*9DIGIT] ("Z" / "z" / ("+" / "-") 2DIGIT ":" 2DIGIT)
 // It is a subset of the general language, and every field is checked as the
-// general rules check it, so both give the same value or refusal for it.
+// general rules check it, so both give the same value or refusal for it. The
+// date and time are read eight bytes at a time: 19 bytes, three words.
 struct Fixed {
   std::int32_t year;
   unsigned month, day, hour, minute, second, offset_hours, offset_minutes;
@@ -134,24 +185,26 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
   f.offset_hours = f.offset_minutes = 0;
   if (p[end] != 'Z' && p[end] != 'z') {
     end = n - 6;
-    if (n < 25 || (p[end] != '+' && p[end] != '-') || p[end + 3] != ':') return false;
+    constexpr Shape offset_shape("???00:00");
+    const std::uint64_t o = load8(p, n - 8);
+    if (n < 25 || (p[end] != '+' && p[end] != '-') || offset_shape.deviation(o) != 0) return false;
     f.negative = p[end] == '-';
-    f.offset_hours = two_digits(p + end + 1);
-    f.offset_minutes = two_digits(p + end + 4);
+    const std::uint64_t op = pairs(o);
+    f.offset_hours = at(op, 3);
+    f.offset_minutes = at(op, 6);
   }
-  if (p[4] != '-' || p[7] != '-' || p[10] != 'T' || p[13] != ':' || p[16] != ':' ||
+  constexpr Shape date_shape("0000-00-"), middle_shape("00T00:00"), time_shape("00:00:00");
+  const std::uint64_t a = load8(p, 0), b = load8(p, 8), c = load8(p, 11);
+  if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0 ||
       (end != 19 && (end < 21 || end > 29 || p[19] != '.')))
     return false;
-  const unsigned y1 = two_digits(p), y2 = two_digits(p + 2);
-  f.month = two_digits(p + 5);
-  f.day = two_digits(p + 8);
-  f.hour = two_digits(p + 11);
-  f.minute = two_digits(p + 14);
-  f.second = two_digits(p + 17);
-  if ((y1 | y2 | f.month | f.day | f.hour | f.minute | f.second | f.offset_hours |
-       f.offset_minutes) > 127)
-    return false;  // some field is no digit pair
-  f.year = static_cast<std::int32_t>(y1 * 100 + y2);
+  const std::uint64_t ap = pairs(a), bp = pairs(b), cp = pairs(c);
+  f.year = static_cast<std::int32_t>(at(ap, 0) * 100 + at(ap, 2));
+  f.month = at(ap, 5);
+  f.day = at(bp, 0);
+  f.hour = at(cp, 0);
+  f.minute = at(cp, 3);
+  f.second = at(cp, 6);
   f.nanos = 0;
   if (end > 19) {
     for (std::size_t i = 20; i < end; ++i) {
@@ -166,11 +219,6 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
   return true;
 }
 
-static_assert(trim("\t 2024 \xE3\x80\x80") == "2024");
-static_assert(trim("\xE2\x80\x8B" "2024") == "\xE2\x80\x8B" "2024");  // U+200B is no white space
-static_assert(read_offset("+05:30")->seconds == 19'800 && read_offset("-0530")->seconds == -19'800);
-static_assert(read_offset("+05:3")->seconds == 18'180 && read_offset("-00:00")->seconds == 0);
-static_assert(!read_offset("+5") && !read_offset("+123") && !read_offset("+05:30:00"));
 constexpr bool fixed_shape(std::string_view s) noexcept {
   Fixed f{};
   return read_fixed(s, f);
@@ -185,8 +233,16 @@ static_assert(!fixed_shape("2024-01-05T12:30:45.1234567890Z") && !fixed_shape("2
 // time-part = time offset, where the offset is a final "Z"/"z", or else
 //             begins at the last "+" or "-"
 std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexcept {
-  const std::string_view s = trim(text);
-  if (Fixed f; read_fixed(s, f)) {
+  // Text of the fixed shape begins with a digit and ends with a letter or a
+  // digit, so trimming leaves it as it is: it is tried untrimmed first.
+  Fixed f;
+  bool fixed = read_fixed(text, f);
+  std::string_view s = text;
+  if (!fixed) {
+    s = trim(text);
+    fixed = s.size() != text.size() && read_fixed(s, f);
+  }
+  if (fixed) {
     // Only the verdicts of the checks are used: building the values from the
     // fields keeps them in registers (no expected<> assembled in memory).
     const auto month = static_cast<std::uint8_t>(f.month), day = static_cast<std::uint8_t>(f.day),
