@@ -10,13 +10,14 @@ whenever where each can do the work, at 10^4, 10^5 and 10^6 items.
   memory      sys.getsizeof of one instance, and the bytes tracemalloc sees per
               instance while a million are alive
 
-Each time is the best of a few runs; "ours/rival" is chronexa's time over the
-rival's at each size, from the same run. "growth" is the cost per item at each
-size over the cost per item at the smallest (per n log2 n for sorting): 1
-would be linear (n log n) growth. Past the CPU caches every library's cost per
-item rises alike (objects and hash tables spread over memory), so the ratios
-stay level while the growth figures rise. Run through `make bench-workloads`, or directly with
-the module on PYTHONPATH:
+Each time is the best of a few rounds in which the libraries take turns;
+"ours/rival" is chronexa's time over the rival's at each size, from the same
+run. "growth" is the cost per item at each size over the cost per item at the
+smallest (per n log2 n for sorting): 1 would be linear (n log n) growth. Past
+the CPU caches every library's cost per item rises alike (objects and hash
+tables spread over memory), so the ratios stay level while the growth figures
+rise. Run through `make bench-workloads`, or directly with the module on
+PYTHONPATH:
 
     python bench/workloads.py [--sizes 10000,100000,1000000] [--repeat 3]
 """
@@ -128,20 +129,25 @@ def set_and_probe(pair):
 
 # ---- timing ----
 
-def best(fn, make_arg, repeat: int) -> float:
-    """Seconds for fn(make_arg()), make_arg() untimed: the best of `repeat`
-    runs, each on fresh input (no hash or other state cached by a previous
-    run), with the collector off while it runs (as timeit does)."""
-    times = []
+def best(cases, repeat: int) -> dict[str, float]:
+    """Seconds for each library's fn(make_arg()), make_arg() untimed, over
+    `cases` (library, fn, make_arg): the best of `repeat` rounds, the libraries
+    taking turns within each round (so all see the same disturbances from the
+    rest of the machine), each run on fresh input (no hash or other state
+    cached by a previous run), with the collector off while it runs (as timeit
+    does)."""
+    times = {lib: math.inf for lib, _, _ in cases}
     for _ in range(repeat):
-        arg = make_arg()
-        gc.collect()
-        gc.disable()
-        t0 = time.perf_counter()
-        fn(arg)
-        times.append(time.perf_counter() - t0)
-        gc.enable()
-    return min(times)
+        for lib, fn, make_arg in cases:
+            arg = make_arg()
+            gc.collect()
+            gc.disable()
+            t0 = time.perf_counter()
+            fn(arg)
+            times[lib] = min(times[lib], time.perf_counter() - t0)
+            gc.enable()
+            del arg
+    return times
 
 
 def report(title: str, per_item: dict[str, dict[int, float]], sizes: list[int], nlogn=False):
@@ -192,17 +198,21 @@ def main(argv: list[str]) -> int:
           or "standard library only")
 
     results: dict[str, dict[str, dict[int, float]]] = {"parse": {}, "sort": {}, "set": {}}
+
+    def record(workload: str, n: int, times: dict[str, float]) -> None:
+        for lib, t in times.items():
+            results[workload].setdefault(lib, {})[n] = t / n
+
     for n in sizes:
         texts = stamps(n, rng)
-        for lib, fn in parse_gaps_impls():
-            results["parse"].setdefault(lib, {})[n] = best(fn, lambda: texts, args.repeat) / n
+        record("parse", n, best([(lib, fn, lambda: texts) for lib, fn in parse_gaps_impls()],
+                                args.repeat))
         pairs = instants(n, rng)
-        for lib, build in sort_inputs(pairs):
-            results["sort"].setdefault(lib, {})[n] = best(sorted, build, args.repeat) / n
+        record("sort", n, best([(lib, sorted, build) for lib, build in sort_inputs(pairs)],
+                               args.repeat))
         days = day_numbers(2 * n, rng)  # members: the first half; probes: all, built apart
-        for lib, build in date_inputs(days):
-            results["set"].setdefault(lib, {})[n] = \
-                best(set_and_probe, lambda: (build()[:n], build()), args.repeat) / n
+        record("set", n, best([(lib, set_and_probe, lambda b=build: (b()[:n], b()))
+                               for lib, build in date_inputs(days)], args.repeat))
     report("parse+gaps: OffsetDateTime from RFC 3339 text, then neighbour differences",
            results["parse"], sizes)
     report("sort: DateTimes in random order (growth per n log2 n)", results["sort"], sizes, True)
