@@ -45,32 +45,35 @@ inline char* write4(char* out, unsigned v) noexcept {
   return write2(out + 2, v % 100);
 }
 
+// 10^k for k in [0, 19].
+inline constexpr std::uint64_t powers_of_10[20] = {
+    1,
+    10,
+    100,
+    1'000,
+    10'000,
+    100'000,
+    1'000'000,
+    10'000'000,
+    100'000'000,
+    1'000'000'000,
+    10'000'000'000,
+    100'000'000'000,
+    1'000'000'000'000,
+    10'000'000'000'000,
+    100'000'000'000'000,
+    1'000'000'000'000'000,
+    10'000'000'000'000'000,
+    100'000'000'000'000'000,
+    1'000'000'000'000'000'000,
+    10'000'000'000'000'000'000u};
+
 // The number of decimal digits of v (1 for 0).
 constexpr unsigned count(std::uint64_t v) noexcept {
-  constexpr std::uint64_t powers[20] = {1,
-                                        10,
-                                        100,
-                                        1'000,
-                                        10'000,
-                                        100'000,
-                                        1'000'000,
-                                        10'000'000,
-                                        100'000'000,
-                                        1'000'000'000,
-                                        10'000'000'000,
-                                        100'000'000'000,
-                                        1'000'000'000'000,
-                                        10'000'000'000'000,
-                                        100'000'000'000'000,
-                                        1'000'000'000'000'000,
-                                        10'000'000'000'000'000,
-                                        100'000'000'000'000'000,
-                                        1'000'000'000'000'000'000,
-                                        10'000'000'000'000'000'000u};
   // t = floor(bit width * log10(2)): the digit count is t or t + 1
   const std::uint64_t u = v | 1;
   const auto t = static_cast<unsigned>(std::bit_width(u) * 1233) >> 12;
-  return t + (u >= powers[t]);
+  return t + (u >= powers_of_10[t]);
 }
 
 // An unsigned value in decimal, no padding (at least one digit). Written in
