@@ -198,7 +198,12 @@ class FormatBuffer {
 
 // The pieces python_string knows how to write.
 inline void put_piece(FormatBuffer& b, std::string_view s) noexcept { b.put(s); }
-inline void put_piece(FormatBuffer& b, const char* s) noexcept { b.put(s); }
+// A string literal: its length and bytes are constants, so the ASCII check
+// folds away.
+template <std::size_t N>
+void put_piece(FormatBuffer& b, const char (&s)[N]) noexcept {
+  b.put({s, N - 1});
+}
 inline void put_piece(FormatBuffer& b, char32_t c) noexcept {  // one character, as UTF-8
   char u[4];
   std::size_t n;
