@@ -17,7 +17,8 @@ except ImportError:
     pass
 try:
     import whenever as W
-    wo = W.OffsetDateTime.parse_iso(text); wp = W.OffsetDateTime.parse_iso('2024-01-06T00:00:00-08:00')
+    wo = W.OffsetDateTime.parse_iso(text)
+    wp = W.OffsetDateTime.parse_iso('2024-01-06T00:00:00-08:00')
     wl = wo.to_plain(); woff = W.TimeDelta(seconds=19800); wdur = W.TimeDelta(seconds=3600)
 except ImportError:
     pass

@@ -56,7 +56,8 @@ def stamps(n: int, rng: random.Random) -> list[str]:
     t = dt.datetime(2024, 1, 1, tzinfo=UTC)
     out = []
     for i in range(n):
-        t += dt.timedelta(seconds=rng.randrange(1, 3600), microseconds=rng.randrange(10**6) * (i & 1))
+        t += dt.timedelta(seconds=rng.randrange(1, 3600),
+                          microseconds=rng.randrange(10**6) * (i & 1))
         out.append(t.astimezone(rng.choice(offsets)).isoformat())
     return out
 

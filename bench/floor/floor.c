@@ -178,17 +178,20 @@ static PyObject* add(PyObject* a, PyObject* b) {
 
 static PyObject* negative(PyObject* a) { return alloc(Py_TYPE(a)); }
 
+#define CLASS_METHOD METH_FASTCALL | METH_KEYWORDS | METH_CLASS
+#define FASTCALL(f) (PyCFunction)(void (*)(void))(f)
+
 static PyMethodDef methods[] = {
-    {"from_str", (PyCFunction)(void (*)(void))from_str, METH_FASTCALL | METH_KEYWORDS | METH_CLASS, NULL},
-    {"from_int", (PyCFunction)(void (*)(void))from_int, METH_FASTCALL | METH_KEYWORDS | METH_CLASS, NULL},
-    {"from_objects", (PyCFunction)(void (*)(void))from_objects, METH_FASTCALL | METH_KEYWORDS | METH_CLASS, NULL},
+    {"from_str", FASTCALL(from_str), CLASS_METHOD, NULL},
+    {"from_int", FASTCALL(from_int), CLASS_METHOD, NULL},
+    {"from_objects", FASTCALL(from_objects), CLASS_METHOD, NULL},
     {"now", now, METH_NOARGS | METH_CLASS, NULL},
     {"new", new_object, METH_NOARGS, NULL},
     {"small", small_int, METH_NOARGS, NULL},
     {"int", int_, METH_NOARGS, NULL},
     {"float", float_, METH_NOARGS, NULL},
     {"large", large_int, METH_NOARGS, NULL},
-    {"with_arg", (PyCFunction)(void (*)(void))with_arg, METH_FASTCALL | METH_KEYWORDS, NULL},
+    {"with_arg", FASTCALL(with_arg), METH_FASTCALL | METH_KEYWORDS, NULL},
     {NULL, NULL, 0, NULL},
 };
 

@@ -45,7 +45,8 @@ struct DateTime {
       if constexpr (std::endian::native == std::endian::little && sizeof(Date) == 8 &&
                     sizeof(Time) == 8 && sizeof(DateTime) == 16) {
         const std::array<std::uint64_t, 2> words = {
-            static_cast<std::uint32_t>(year) | std::uint64_t{month} << 32 | std::uint64_t{day} << 40,
+            static_cast<std::uint32_t>(year) | std::uint64_t{month} << 32 |
+                std::uint64_t{day} << 40,
             hour | std::uint64_t{minute} << 8 | std::uint64_t{second} << 16 |
                 std::uint64_t{nanosecond} << 32};
         return std::bit_cast<DateTime>(words);

@@ -26,7 +26,8 @@ std::expected<DateTime, DateError> step(const DateTime& dt, std::int64_t delta) 
   const auto u = static_cast<std::uint64_t>(t);  // [0, 86400 * 10^9)
   const auto sec = static_cast<std::uint32_t>(u / nanos_per_second);
   return DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(sec / 3600),
-                        static_cast<std::uint8_t>(sec % 3600 / 60), static_cast<std::uint8_t>(sec % 60),
+                        static_cast<std::uint8_t>(sec % 3600 / 60),
+                        static_cast<std::uint8_t>(sec % 60),
                         static_cast<std::uint32_t>(u % nanos_per_second));
 }
 

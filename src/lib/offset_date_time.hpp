@@ -60,7 +60,8 @@ constexpr bool to_next_day(Date& d) noexcept {
 // between local time and UTC. The nanoseconds stay, so the arithmetic is on
 // 32-bit seconds of the day. Defined here so that it inlines into its callers:
 // from_local takes about 3 ns instead of 7 ns.
-constexpr std::expected<DateTime, DateError> step_seconds(const DateTime& dt, std::int32_t delta) noexcept {
+constexpr std::expected<DateTime, DateError> step_seconds(const DateTime& dt,
+                                                          std::int32_t delta) noexcept {
   Date d = dt.date;
   const Time& t = dt.time;
   std::int32_t s = t.hour * 3600 + t.minute * 60 + t.second + delta;  // [-1 day, 2 days)
@@ -73,8 +74,8 @@ constexpr std::expected<DateTime, DateError> step_seconds(const DateTime& dt, st
   }
   const auto u = static_cast<std::uint32_t>(s);  // [0, 86400)
   return DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(u / 3600),
-                        static_cast<std::uint8_t>(u % 3600 / 60), static_cast<std::uint8_t>(u % 60),
-                        t.nanosecond);
+                        static_cast<std::uint8_t>(u % 3600 / 60),
+                        static_cast<std::uint8_t>(u % 60), t.nanosecond);
 }
 
 }  // namespace detail
