@@ -68,6 +68,22 @@ inline constexpr std::uint64_t powers_of_10[20] = {
     1'000'000'000'000'000'000,
     10'000'000'000'000'000'000u};
 
+// The eight decimal digits of v in [0, 99999999], leading zeros included, as
+// the byte values 0-9 of one word, the first digit in the lowest byte: four-
+// and two-digit groups split in parallel lanes, so the digits never pass
+// through memory.
+constexpr std::uint64_t eight_digits(std::uint32_t v) noexcept {
+  const std::uint64_t quads = v / 10'000 | std::uint64_t{v % 10'000} << 32;  // 32-bit lanes
+  const std::uint64_t hundreds = (quads * 5243 >> 19) & 0x0000'007F'0000'007F;  // lane / 100
+  const std::uint64_t duos = hundreds | (quads - hundreds * 100) << 16;        // 16-bit lanes
+  const std::uint64_t tens = (duos * 103 >> 10) & 0x000F'000F'000F'000F;       // lane / 10
+  return tens | (duos - tens * 10) << 8;
+}
+
+static_assert(eight_digits(12'345'678) == 0x0807'0605'0403'0201);
+static_assert(eight_digits(99'999'999) == 0x0909'0909'0909'0909 && eight_digits(0) == 0);
+static_assert(eight_digits(10'000'001) == 0x0100'0000'0000'0001);
+
 // The number of decimal digits of v (1 for 0).
 constexpr unsigned count(std::uint64_t v) noexcept {
   // t = floor(bit width * log10(2)): the digit count is t or t + 1

@@ -16,19 +16,17 @@ char* Time::write_text(char* out) const noexcept {
   out = digits::write2(out, second);
   if (nanosecond == 0) return out;
   *out++ = '.';
-  // All nine digits first: one, then four pairs.
-  const std::uint32_t lo = nanosecond % 100'000'000;             // [0, 99999999]
-  out[0] = static_cast<char>('0' + nanosecond / 100'000'000);    // [0, 9]
-  digits::write4(out + 1, lo / 10'000);
-  digits::write4(out + 5, lo % 10'000);
-  // Keep up to the last non-zero digit. Digits 2-9 as one little-endian word
-  // of digit values: its high zero bytes are the trailing zeros. When all
-  // eight are zero the first digit is not (nanosecond is not 0).
-  std::uint64_t w;
-  std::memcpy(&w, out + 1, 8);
-  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-  w -= 0x3030'3030'3030'3030;  // each byte >= '0': no borrow between bytes
-  const int zeros = w == 0 ? 8 : std::countl_zero(w) / 8;        // [0, 8]
+  // All nine digits first: the first, then eight from one word stored whole
+  // (the digits are not read back from memory, a store-forwarding stall).
+  // Keep up to the last non-zero digit: the high zero bytes of the word are
+  // the trailing zeros; when all eight are zero the first digit is not
+  // (nanosecond is not 0).
+  out[0] = static_cast<char>('0' + nanosecond / 100'000'000);  // [0, 9]
+  const std::uint64_t w = digits::eight_digits(nanosecond % 100'000'000);
+  std::uint64_t text = w + 0x3030'3030'3030'3030;
+  if constexpr (std::endian::native == std::endian::big) text = std::byteswap(text);
+  std::memcpy(out + 1, &text, 8);
+  const int zeros = w == 0 ? 8 : std::countl_zero(w) / 8;  // [0, 8]
   return out + 9 - zeros;
 }
 
