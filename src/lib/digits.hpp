@@ -68,6 +68,63 @@ inline constexpr std::uint64_t powers_of_10[20] = {
     1'000'000'000'000'000'000,
     10'000'000'000'000'000'000u};
 
+// ---- fixed-layout text, eight bytes at a time ----
+
+// Eight bytes of `s` from `at`, the first in the lowest bits.
+constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
+  std::uint64_t w = 0;
+  if consteval {
+    for (std::size_t k = 0; k < 8; ++k)
+      w |= std::uint64_t{static_cast<unsigned char>(s[at + k])} << (8 * k);
+  } else {
+    std::memcpy(&w, s + at, 8);
+    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  }
+  return w;
+}
+
+// Eight bytes in which '0' stands for any digit, '?' for any byte and every
+// other byte for itself, as masks over a loaded word.
+struct Shape {
+  std::uint64_t mask = 0, want = 0, high = 0, six = 0;
+
+  consteval Shape(const char (&shape)[9]) {
+    for (std::size_t k = 0; k < 8; ++k) {
+      const auto c = static_cast<std::uint64_t>(static_cast<unsigned char>(shape[k]));
+      if (c == '0') {
+        high |= std::uint64_t{0xF0} << (8 * k);
+        six |= std::uint64_t{0x06} << (8 * k);
+      } else if (c != '?') {
+        mask |= std::uint64_t{0xFF} << (8 * k);
+        want |= c << (8 * k);
+      }
+    }
+    mask |= high;
+    want |= 0x3030'3030'3030'3030 & high;
+  }
+
+  // Zero when the word matches: every fixed byte is itself, and every digit
+  // byte is 0x30-0x39, high nibble 3 and still 3 after adding 6 (no byte
+  // carries into the next). Deviations of several words are or-ed and tested
+  // once.
+  constexpr std::uint64_t deviation(std::uint64_t w) const noexcept {
+    return ((w & mask) ^ want) | (((w + six) & high) ^ (0x3030'3030'3030'3030 & high));
+  }
+};
+
+// Every two-digit number of a word whose digits matched a Shape: byte k of
+// the result is the number written at bytes k and k + 1 (all eight pairs
+// at once; no byte exceeds 255, so none carries into the next).
+constexpr std::uint64_t pairs_of(std::uint64_t w) noexcept {
+  const std::uint64_t d = w & 0x0F0F'0F0F'0F0F'0F0F;
+  return d * 10 + (d >> 8);
+}
+
+// Byte k of a word.
+constexpr unsigned byte_at(std::uint64_t w, unsigned k) noexcept {
+  return static_cast<unsigned>(w >> (8 * k)) & 0xFF;
+}
+
 // The eight decimal digits of v in [0, 99999999], leading zeros included, as
 // the byte values 0-9 of one word, the first digit in the lowest byte: four-
 // and two-digit groups split in parallel lanes, so the digits never pass

@@ -15,13 +15,12 @@
 // Every step is one pass over its part, so the whole parse is linear.
 #include "offset_date_time.hpp"
 
-#include <bit>
-#include <cstring>
-
 #include "digits.hpp"
 
 namespace chronexa {
 namespace {
+
+using digits::byte_at;
 
 constexpr unsigned char byte(std::string_view s, std::size_t i) noexcept {
   return static_cast<unsigned char>(s[i]);
@@ -107,60 +106,6 @@ constexpr std::optional<UtcOffset> read_offset(std::string_view s) noexcept {
   return UtcOffset{negative ? -seconds : seconds};
 }
 
-// Eight bytes of `s` from `at`, the first in the lowest bits.
-constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
-  std::uint64_t w = 0;
-  if consteval {
-    for (std::size_t k = 0; k < 8; ++k)
-      w |= std::uint64_t{static_cast<unsigned char>(s[at + k])} << (8 * k);
-  } else {
-    std::memcpy(&w, s + at, 8);
-    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-  }
-  return w;
-}
-
-// Eight bytes in which '0' stands for any digit, '?' for any byte and every
-// other byte for itself, as masks over a loaded word.
-struct Shape {
-  std::uint64_t mask = 0, want = 0, high = 0, six = 0;
-
-  consteval Shape(const char (&shape)[9]) {
-    for (std::size_t k = 0; k < 8; ++k) {
-      const auto c = static_cast<std::uint64_t>(static_cast<unsigned char>(shape[k]));
-      if (c == '0') {
-        high |= std::uint64_t{0xF0} << (8 * k);
-        six |= std::uint64_t{0x06} << (8 * k);
-      } else if (c != '?') {
-        mask |= std::uint64_t{0xFF} << (8 * k);
-        want |= c << (8 * k);
-      }
-    }
-    mask |= high;
-    want |= 0x3030'3030'3030'3030 & high;
-  }
-
-  // Zero when the word matches: every fixed byte is itself, and every digit
-  // byte is 0x30-0x39, high nibble 3 and still 3 after adding 6 (no byte
-  // carries into the next). Deviations of several words are or-ed and tested
-  // once.
-  constexpr std::uint64_t deviation(std::uint64_t w) const noexcept {
-    return ((w & mask) ^ want) | (((w + six) & high) ^ (0x3030'3030'3030'3030 & high));
-  }
-};
-
-// Every two-digit number of a word whose digits matched a Shape: byte k of
-// the result is the number written at bytes k and k + 1 (all eight pairs
-// at once; no byte exceeds 255, so none carries into the next).
-constexpr std::uint64_t pairs(std::uint64_t w) noexcept {
-  const std::uint64_t d = w & 0x0F0F'0F0F'0F0F'0F0F;
-  return d * 10 + (d >> 8);
-}
-
-constexpr unsigned at(std::uint64_t pairs, unsigned k) noexcept {
-  return static_cast<unsigned>(pairs >> (8 * k)) & 0xFF;
-}
-
 // The fields of the shape nearly all input has, at fixed positions:
 //   fixed = 4DIGIT "-" 2DIGIT "-" 2DIGIT "T" 2DIGIT ":" 2DIGIT ":" 2DIGIT
 //           ["." 1*9DIGIT] ("Z" / "z" / ("+" / "-") 2DIGIT ":" 2DIGIT)
@@ -185,26 +130,29 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
   f.offset_hours = f.offset_minutes = 0;
   if (p[end] != 'Z' && p[end] != 'z') {
     end = n - 6;
-    constexpr Shape offset_shape("???00:00");
-    const std::uint64_t o = load8(p, n - 8);
+    constexpr digits::Shape offset_shape("???00:00");
+    const std::uint64_t o = digits::load8(p, n - 8);
     if (n < 25 || (p[end] != '+' && p[end] != '-') || offset_shape.deviation(o) != 0) return false;
     f.negative = p[end] == '-';
-    const std::uint64_t op = pairs(o);
-    f.offset_hours = at(op, 3);
-    f.offset_minutes = at(op, 6);
+    const std::uint64_t op = digits::pairs_of(o);
+    f.offset_hours = byte_at(op, 3);
+    f.offset_minutes = byte_at(op, 6);
   }
-  constexpr Shape date_shape("0000-00-"), middle_shape("00T00:00"), time_shape("00:00:00");
-  const std::uint64_t a = load8(p, 0), b = load8(p, 8), c = load8(p, 11);
+  constexpr digits::Shape date_shape("0000-00-"), middle_shape("00T00:00"),
+      time_shape("00:00:00");
+  const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8),
+                      c = digits::load8(p, 11);
   if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0 ||
       (end != 19 && (end < 21 || end > 29 || p[19] != '.')))
     return false;
-  const std::uint64_t ap = pairs(a), bp = pairs(b), cp = pairs(c);
-  f.year = static_cast<std::int32_t>(at(ap, 0) * 100 + at(ap, 2));
-  f.month = at(ap, 5);
-  f.day = at(bp, 0);
-  f.hour = at(cp, 0);
-  f.minute = at(cp, 3);
-  f.second = at(cp, 6);
+  const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b),
+                      cp = digits::pairs_of(c);
+  f.year = static_cast<std::int32_t>(byte_at(ap, 0) * 100 + byte_at(ap, 2));
+  f.month = byte_at(ap, 5);
+  f.day = byte_at(bp, 0);
+  f.hour = byte_at(cp, 0);
+  f.minute = byte_at(cp, 3);
+  f.second = byte_at(cp, 6);
   f.nanos = 0;
   if (end > 19) {
     for (std::size_t i = 20; i < end; ++i) {
