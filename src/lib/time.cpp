@@ -67,10 +67,22 @@ std::expected<Time, TimeError> Time::parse(std::string_view text) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
   unsigned h, m, s;
-  if (!parse_field(p, end, 23, h) || p == end || *p++ != ':' ||  //
-      !parse_field(p, end, 59, m) || p == end || *p++ != ':' ||  //
-      !parse_field(p, end, 59, s))
+  // The layout write_text produces, two digits per field, read as one word;
+  // the general pass below reads anything else.
+  constexpr digits::Shape fixed("00:00:00");
+  const std::uint64_t w = text.size() >= 8 ? digits::load8(p, 0) : 0;
+  if (text.size() >= 8 && fixed.deviation(w) == 0 && (text.size() == 8 || p[8] == '.')) {
+    const std::uint64_t pairs = digits::pairs_of(w);
+    h = digits::byte_at(pairs, 0);
+    m = digits::byte_at(pairs, 3);
+    s = digits::byte_at(pairs, 6);
+    if (h > 23 || m > 59 || s > 59) return fail;
+    p += 8;
+  } else if (!parse_field(p, end, 23, h) || p == end || *p++ != ':' ||  //
+             !parse_field(p, end, 59, m) || p == end || *p++ != ':' ||  //
+             !parse_field(p, end, 59, s)) {
     return fail;
+  }
   std::uint32_t nanos = 0;
   if (p != end) {
     if (*p++ != '.') return fail;
