@@ -2,7 +2,8 @@
 #
 #   make test    build everything, run the C++ core tests and the Python tests
 #   make demo    build the module and run examples/quickstart.py
-#   make bench   build the module and print chronexa beside its peers
+#   make bench   build the module and print chronexa beside its floor and peers
+#   make bench-workloads   whole workloads at 10^4 to 10^6 items (about 2 minutes)
 #   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
 #
 # The project's own checks (DEVELOPERS.md describes them):
@@ -18,7 +19,7 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench build package-check docs
+TARGETS := test demo bench bench-workloads build package-check docs
 CHECKS := sanitize leaks fuzz fuzz-coverage format-check
 FUZZ_SECONDS ?= 180
 
@@ -57,10 +58,14 @@ demo: build
 	$(MODULE_PATH) $(PYTHON) examples/quickstart.py
 
 bench: BENCH := ON
-bench: ONLY := chronexa core_bench
+bench: ONLY := chronexa core_bench chronexa_floor
 bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
+
+bench-workloads: ONLY := chronexa
+bench-workloads: build
+	$(MODULE_PATH) $(PYTHON) bench/workloads.py
 
 docs:
 	$(PYTHON) -m mkdocs build --strict -d $(CURDIR)/$(BUILD)/docs

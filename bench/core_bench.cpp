@@ -2,7 +2,7 @@
 //
 // Core microbenchmarks: the day-count conversions beside a textbook
 // era-based algorithm (divisions by 146097, 1461, 36524, 365, 153) compiled in
-// the same binary.
+// the same binary, and the text parsers on canonical input.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "date.hpp"
+#include "date_time.hpp"
+#include "offset_date_time.hpp"
 #include "time.hpp"
 
 namespace {
 
 using chronexa::Date;
+using chronexa::DateTime;
 
 struct Civil {
   std::int64_t y;
@@ -90,6 +93,25 @@ void BM_DateParse(benchmark::State& state) {
 }
 BENCHMARK(BM_DateParse);
 
+void BM_DateTimeParse(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(DateTime::parse("2024-01-05T12:30:45.123456Z"));
+}
+BENCHMARK(BM_DateTimeParse);
+
+// RFC 3339 text with an offset: whole seconds, and a fraction.
+void BM_OffsetDateTimeParse(benchmark::State& state) {
+  for (auto _ : state)
+    benchmark::DoNotOptimize(chronexa::OffsetDateTime::parse("2024-01-01T17:30:00+05:30"));
+}
+BENCHMARK(BM_OffsetDateTimeParse);
+
+void BM_OffsetDateTimeParseFraction(benchmark::State& state) {
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        chronexa::OffsetDateTime::parse("2024-01-05T12:30:45.123456+05:30"));
+}
+BENCHMARK(BM_OffsetDateTimeParseFraction);
+
 void BM_DateText(benchmark::State& state) {
   const Date d{2024, 1, 5};
   char buf[Date::max_text_size];
@@ -98,5 +120,6 @@ void BM_DateText(benchmark::State& state) {
 BENCHMARK(BM_DateText);
 
 }  // namespace
+
 
 BENCHMARK_MAIN();

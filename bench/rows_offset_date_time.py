@@ -15,24 +15,46 @@ try:
     import ciso8601
 except ImportError:
     pass
+try:
+    import whenever as W
+    wo = W.OffsetDateTime.parse_iso(text)
+    wp = W.OffsetDateTime.parse_iso('2024-01-06T00:00:00-08:00')
+    wl = wo.to_plain(); woff = W.TimeDelta(seconds=19800); wdur = W.TimeDelta(seconds=3600)
+except ImportError:
+    pass
 """
 
+
+def row(name, ours, peer_name, peer, floor, target=1.0, whenever=None, more=()):
+    extra = list(more) + ([("whenever.OffsetDateTime", whenever)] if whenever else [])
+    return Row(name, ours, peer_name, peer, SETUP, target, extra, floor)
+
+
 ROWS = [
-    Row("OffsetDateTime.parse", "OffsetDateTime.parse(text)", "datetime.fromisoformat",
-        "datetime.datetime.fromisoformat(text)", SETUP,
-        extra_peers=[("ciso8601.parse_datetime", "ciso8601.parse_datetime(text)")]),
-    Row("str(OffsetDateTime)", "str(o)", "datetime.isoformat()", "po.isoformat()", SETUP, 0.25),
-    Row("repr(OffsetDateTime)", "repr(o)", "repr(datetime)", "repr(po)", SETUP),
-    Row("OffsetDateTime.from_local", "OffsetDateTime.from_local(d, t, off)",
-        "datetime.combine(tzinfo=tz)", "datetime.datetime.combine(pd, pt, tzinfo=tz)", SETUP),
-    Row("OffsetDateTime.to_local()", "o.to_local()", "datetime.astimezone(tz)", "pu.astimezone(tz)",
-        SETUP),
-    Row("OffsetDateTime.add_duration", "o.add_duration(dur)", "datetime + timedelta", "po + pdur",
-        SETUP),
-    Row("OffsetDateTime.difference", "o.difference(p)", "datetime - datetime", "po - pp", SETUP),
-    Row("OffsetDateTime.unix_timestamp()", "o.unix_timestamp()", "datetime.timestamp()",
-        "po.timestamp()", SETUP),
-    Row("hash(OffsetDateTime)", "hash(o)", "hash(datetime)", "hash(po)", SETUP),
-    Row("OffsetDateTime < OffsetDateTime", "o < p", "datetime < datetime", "po < pp", SETUP),
-    Row("OffsetDateTime == OffsetDateTime", "o == p", "datetime == datetime", "po == pp", SETUP),
+    row("OffsetDateTime.parse", "OffsetDateTime.parse(text)", "datetime.fromisoformat",
+        "datetime.datetime.fromisoformat(text)", "class method (str)",
+        whenever="W.OffsetDateTime.parse_iso(text)",
+        more=[("ciso8601.parse_datetime", "ciso8601.parse_datetime(text)")]),
+    row("str(OffsetDateTime)", "str(o)", "datetime.isoformat()", "po.isoformat()", "str", 0.25,
+        "str(wo)"),
+    row("repr(OffsetDateTime)", "repr(o)", "repr(datetime)", "repr(po)", "repr",
+        whenever="repr(wo)"),
+    row("OffsetDateTime.from_local", "OffsetDateTime.from_local(d, t, off)",
+        "datetime.combine(tzinfo=tz)", "datetime.datetime.combine(pd, pt, tzinfo=tz)",
+        "class method (objects)",
+        more=[("whenever assume_fixed_offset (method)", "wl.assume_fixed_offset(woff)")]),
+    row("OffsetDateTime.to_local()", "o.to_local()", "datetime.astimezone(tz)", "pu.astimezone(tz)",
+        "method -> new object", whenever="wo.to_plain()"),
+    row("OffsetDateTime.add_duration", "o.add_duration(dur)", "datetime + timedelta", "po + pdur",
+        "method (1 argument)", whenever="wo.add(wdur, stale_offset_ok=True)"),
+    row("OffsetDateTime.difference", "o.difference(p)", "datetime - datetime", "po - pp",
+        "method (1 argument)", whenever="wo - wp"),
+    row("OffsetDateTime.unix_timestamp()", "o.unix_timestamp()", "datetime.timestamp()",
+        "po.timestamp()", "method -> large int", whenever="wo.timestamp()"),
+    row("hash(OffsetDateTime)", "hash(o)", "hash(datetime)", "hash(po)", "hash",
+        whenever="hash(wo)"),
+    row("OffsetDateTime < OffsetDateTime", "o < p", "datetime < datetime", "po < pp",
+        "comparison", whenever="wo < wp"),
+    row("OffsetDateTime == OffsetDateTime", "o == p", "datetime == datetime", "po == pp",
+        "comparison", whenever="wo == wp"),
 ]

@@ -96,6 +96,12 @@ struct Date {
       std::int64_t days) noexcept;
 
   constexpr std::expected<Date, DateError> add_days(std::int64_t days) const noexcept {
+    // Within the first 28 days of the same month (every month has them): the
+    // day alone moves, no day-count conversion either way.
+    if (days >= -27 && days <= 27) {
+      const std::int64_t d = day + days;
+      if (d >= 1 && d <= 28) return make(year, month, static_cast<std::uint8_t>(d));
+    }
     std::int64_t t;
     if (__builtin_add_overflow(days_since_unix_epoch(), days, &t))
       return std::unexpected(DateError::OutOfRange);

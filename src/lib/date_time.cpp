@@ -3,6 +3,7 @@
 
 #include <time.h>
 
+#include "digits.hpp"
 #include "fault.hpp"
 
 namespace chronexa {
@@ -99,13 +100,6 @@ char* DateTime::write_text(char* out) const noexcept {
 
 namespace {
 
-// Two ASCII digits as a number, or a value above 99 when either is no digit.
-constexpr unsigned two_digits(const char* p) noexcept {
-  const unsigned a = static_cast<unsigned char>(p[0]) - unsigned{'0'};
-  const unsigned b = static_cast<unsigned char>(p[1]) - unsigned{'0'};
-  return a > 9 || b > 9 ? 1000 : a * 10 + b;
-}
-
 // The layout that write_text produces for years 0 to 9999, at fixed positions:
 //   YYYY-MM-DD ("T" / " ") HH:MM:SS ["." 1*9DIGIT] ("Z" / "z")
 // Text of this shape is decided here, text of any other shape is left to the
@@ -115,19 +109,26 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
   const std::size_t n = text.size();
   const char* p = text.data();
   if (n < 20 || n == 21 || n > 30) return false;
-  if (p[4] != '-' || p[7] != '-' || (p[10] != 'T' && p[10] != ' ') || p[13] != ':' ||
-      p[16] != ':' || (p[n - 1] != 'Z' && p[n - 1] != 'z') || (n > 20 && p[19] != '.'))
+  constexpr digits::Shape date_shape("0000-00-"), middle_shape("00?00:00"),
+      time_shape("00:00:00");
+  const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8),
+                      c = digits::load8(p, 11);
+  if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0 ||
+      (p[10] != 'T' && p[10] != ' ') || (p[n - 1] != 'Z' && p[n - 1] != 'z') ||
+      (n > 20 && p[19] != '.'))
     return false;
-  const unsigned y1 = two_digits(p), y2 = two_digits(p + 2), mo = two_digits(p + 5),
-                 d = two_digits(p + 8), h = two_digits(p + 11), mi = two_digits(p + 14),
-                 s = two_digits(p + 17);
-  if ((y1 | y2 | mo | d | h | mi | s) > 127) return false;  // some field is no digit pair
+  const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b),
+                      cp = digits::pairs_of(c);
+  const unsigned y1 = digits::byte_at(ap, 0), y2 = digits::byte_at(ap, 2),
+                 mo = digits::byte_at(ap, 5), d = digits::byte_at(bp, 0),
+                 h = digits::byte_at(cp, 0), mi = digits::byte_at(cp, 3),
+                 s = digits::byte_at(cp, 6);
   std::uint32_t nanos = 0;  // [0, 999999999]
   if (n > 20) {
     const char* f = p + 20;
     const char* end = p + n - 1;  // 1 to 9 digits
-    for (const char* c = f; c < end; ++c) {
-      const unsigned digit = static_cast<unsigned char>(*c) - unsigned{'0'};
+    for (const char* q = f; q < end; ++q) {
+      const unsigned digit = static_cast<unsigned char>(*q) - unsigned{'0'};
       if (digit > 9) return false;
       nanos = nanos * 10 + digit;
     }

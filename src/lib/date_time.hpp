@@ -12,6 +12,8 @@
 // never a wrapped value.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <compare>
 #include <cstdint>
 #include <expected>
@@ -30,6 +32,29 @@ struct DateTime {
 
   // The longest text: "-2147483648-01-01T00:00:00.123456789Z".
   static constexpr std::size_t max_text_size = 37;
+
+  // The date-time of valid fields, built as two 64-bit words: GCC otherwise
+  // stores a returned DateTime field by field and its callers reload it as one
+  // 16-byte value, a store-forwarding stall of about 5 ns.
+  static constexpr DateTime make(std::int32_t year, std::uint8_t month, std::uint8_t day,
+                                 std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
+                                 std::uint32_t nanosecond) noexcept {
+    if consteval {
+      return DateTime{{year, month, day}, {hour, minute, second, nanosecond}};
+    } else {
+      if constexpr (std::endian::native == std::endian::little && sizeof(Date) == 8 &&
+                    sizeof(Time) == 8 && sizeof(DateTime) == 16) {
+        const std::array<std::uint64_t, 2> words = {
+            static_cast<std::uint32_t>(year) | std::uint64_t{month} << 32 |
+                std::uint64_t{day} << 40,
+            hour | std::uint64_t{minute} << 8 | std::uint64_t{second} << 16 |
+                std::uint64_t{nanosecond} << 32};
+        return std::bit_cast<DateTime>(words);
+      } else {
+        return DateTime{{year, month, day}, {hour, minute, second, nanosecond}};
+      }
+    }
+  }
 
   static constexpr std::int64_t min_unix_seconds = -67'768'100'567'971'200;
   static constexpr std::int64_t max_unix_seconds = 67'767'976'233'532'799;

@@ -4,6 +4,7 @@
 // output pointer with enough room and returns the pointer past what it wrote.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -44,25 +45,129 @@ inline char* write4(char* out, unsigned v) noexcept {
   return write2(out + 2, v % 100);
 }
 
-// An unsigned value in decimal, no padding (at least one digit).
+// 10^k for k in [0, 19].
+inline constexpr std::uint64_t powers_of_10[20] = {
+    1,
+    10,
+    100,
+    1'000,
+    10'000,
+    100'000,
+    1'000'000,
+    10'000'000,
+    100'000'000,
+    1'000'000'000,
+    10'000'000'000,
+    100'000'000'000,
+    1'000'000'000'000,
+    10'000'000'000'000,
+    100'000'000'000'000,
+    1'000'000'000'000'000,
+    10'000'000'000'000'000,
+    100'000'000'000'000'000,
+    1'000'000'000'000'000'000,
+    10'000'000'000'000'000'000u};
+
+// ---- fixed-layout text, eight bytes at a time ----
+
+// Eight bytes of `s` from `at`, the first in the lowest bits.
+constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
+  std::uint64_t w = 0;
+  if consteval {
+    for (std::size_t k = 0; k < 8; ++k)
+      w |= std::uint64_t{static_cast<unsigned char>(s[at + k])} << (8 * k);
+  } else {
+    std::memcpy(&w, s + at, 8);
+    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  }
+  return w;
+}
+
+// Eight bytes in which '0' stands for any digit, '?' for any byte and every
+// other byte for itself, as masks over a loaded word.
+struct Shape {
+  std::uint64_t mask = 0, want = 0, high = 0, six = 0;
+
+  consteval Shape(const char (&shape)[9]) {
+    for (std::size_t k = 0; k < 8; ++k) {
+      const auto c = static_cast<std::uint64_t>(static_cast<unsigned char>(shape[k]));
+      if (c == '0') {
+        high |= std::uint64_t{0xF0} << (8 * k);
+        six |= std::uint64_t{0x06} << (8 * k);
+      } else if (c != '?') {
+        mask |= std::uint64_t{0xFF} << (8 * k);
+        want |= c << (8 * k);
+      }
+    }
+    mask |= high;
+    want |= 0x3030'3030'3030'3030 & high;
+  }
+
+  // Zero when the word matches: every fixed byte is itself, and every digit
+  // byte is 0x30-0x39, high nibble 3 and still 3 after adding 6 (no byte
+  // carries into the next). Deviations of several words are or-ed and tested
+  // once.
+  constexpr std::uint64_t deviation(std::uint64_t w) const noexcept {
+    return ((w & mask) ^ want) | (((w + six) & high) ^ (0x3030'3030'3030'3030 & high));
+  }
+};
+
+// Every two-digit number of a word whose digits matched a Shape: byte k of
+// the result is the number written at bytes k and k + 1 (all eight pairs
+// at once; no byte exceeds 255, so none carries into the next).
+constexpr std::uint64_t pairs_of(std::uint64_t w) noexcept {
+  const std::uint64_t d = w & 0x0F0F'0F0F'0F0F'0F0F;
+  return d * 10 + (d >> 8);
+}
+
+// Byte k of a word.
+constexpr unsigned byte_at(std::uint64_t w, unsigned k) noexcept {
+  return static_cast<unsigned>(w >> (8 * k)) & 0xFF;
+}
+
+// The eight decimal digits of v in [0, 99999999], leading zeros included, as
+// the byte values 0-9 of one word, the first digit in the lowest byte: four-
+// and two-digit groups split in parallel lanes, so the digits never pass
+// through memory.
+constexpr std::uint64_t eight_digits(std::uint32_t v) noexcept {
+  const std::uint64_t quads = v / 10'000 | std::uint64_t{v % 10'000} << 32;  // 32-bit lanes
+  const std::uint64_t hundreds = (quads * 5243 >> 19) & 0x0000'007F'0000'007F;  // lane / 100
+  const std::uint64_t duos = hundreds | (quads - hundreds * 100) << 16;        // 16-bit lanes
+  const std::uint64_t tens = (duos * 103 >> 10) & 0x000F'000F'000F'000F;       // lane / 10
+  return tens | (duos - tens * 10) << 8;
+}
+
+static_assert(eight_digits(12'345'678) == 0x0807'0605'0403'0201);
+static_assert(eight_digits(99'999'999) == 0x0909'0909'0909'0909 && eight_digits(0) == 0);
+static_assert(eight_digits(10'000'001) == 0x0100'0000'0000'0001);
+
+// The number of decimal digits of v (1 for 0).
+constexpr unsigned count(std::uint64_t v) noexcept {
+  // t = floor(bit width * log10(2)): the digit count is t or t + 1
+  const std::uint64_t u = v | 1;
+  const auto t = static_cast<unsigned>(std::bit_width(u) * 1233) >> 12;
+  return t + (u >= powers_of_10[t]);
+}
+
+// An unsigned value in decimal, no padding (at least one digit). Written in
+// place from the end, its length known first: no buffer copied with a
+// length only known at run time (a call to memcpy).
 inline char* write_u64(char* out, std::uint64_t v) noexcept {
-  char tmp[20];
-  char* p = tmp + sizeof tmp;
+  char* const end = out + count(v);
+  char* p = end;
   while (v >= 100) {
     p -= 2;
     std::memcpy(p, pairs + 2 * (v % 100), 2);
     v /= 100;
   }
-  if (v >= 10) {
-    p -= 2;
-    std::memcpy(p, pairs + 2 * v, 2);
-  } else {
-    *--p = static_cast<char>('0' + v);
-  }
-  const auto n = static_cast<std::size_t>(tmp + sizeof tmp - p);
-  std::memcpy(out, p, n);
-  return out + n;
+  if (v >= 10) std::memcpy(p - 2, pairs + 2 * v, 2);
+  else p[-1] = static_cast<char>('0' + v);
+  return end;
 }
+
+static_assert(count(0) == 1 && count(9) == 1 && count(10) == 2 && count(99) == 2 &&
+              count(100) == 3 && count(999'999'999) == 9 && count(1'000'000'000) == 10 &&
+              count(UINT64_MAX) == 20);
 
 // A signed value in decimal: a '-' for negative values, no padding.
 inline char* write_i64(char* out, std::int64_t v) noexcept {

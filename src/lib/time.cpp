@@ -16,19 +16,17 @@ char* Time::write_text(char* out) const noexcept {
   out = digits::write2(out, second);
   if (nanosecond == 0) return out;
   *out++ = '.';
-  // All nine digits first: one, then four pairs.
-  const std::uint32_t lo = nanosecond % 100'000'000;             // [0, 99999999]
-  out[0] = static_cast<char>('0' + nanosecond / 100'000'000);    // [0, 9]
-  digits::write4(out + 1, lo / 10'000);
-  digits::write4(out + 5, lo % 10'000);
-  // Keep up to the last non-zero digit. Digits 2-9 as one little-endian word
-  // of digit values: its high zero bytes are the trailing zeros. When all
-  // eight are zero the first digit is not (nanosecond is not 0).
-  std::uint64_t w;
-  std::memcpy(&w, out + 1, 8);
-  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-  w -= 0x3030'3030'3030'3030;  // each byte >= '0': no borrow between bytes
-  const int zeros = w == 0 ? 8 : std::countl_zero(w) / 8;        // [0, 8]
+  // All nine digits first: the first, then eight from one word stored whole
+  // (the digits are not read back from memory, a store-forwarding stall).
+  // Keep up to the last non-zero digit: the high zero bytes of the word are
+  // the trailing zeros; when all eight are zero the first digit is not
+  // (nanosecond is not 0).
+  out[0] = static_cast<char>('0' + nanosecond / 100'000'000);  // [0, 9]
+  const std::uint64_t w = digits::eight_digits(nanosecond % 100'000'000);
+  std::uint64_t text = w + 0x3030'3030'3030'3030;
+  if constexpr (std::endian::native == std::endian::big) text = std::byteswap(text);
+  std::memcpy(out + 1, &text, 8);
+  const int zeros = w == 0 ? 8 : std::countl_zero(w) / 8;  // [0, 8]
   return out + 9 - zeros;
 }
 
@@ -69,10 +67,22 @@ std::expected<Time, TimeError> Time::parse(std::string_view text) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
   unsigned h, m, s;
-  if (!parse_field(p, end, 23, h) || p == end || *p++ != ':' ||  //
-      !parse_field(p, end, 59, m) || p == end || *p++ != ':' ||  //
-      !parse_field(p, end, 59, s))
+  // The layout write_text produces, two digits per field, read as one word;
+  // the general pass below reads anything else.
+  constexpr digits::Shape fixed("00:00:00");
+  const std::uint64_t w = text.size() >= 8 ? digits::load8(p, 0) : 0;
+  if (text.size() >= 8 && fixed.deviation(w) == 0 && (text.size() == 8 || p[8] == '.')) {
+    const std::uint64_t pairs = digits::pairs_of(w);
+    h = digits::byte_at(pairs, 0);
+    m = digits::byte_at(pairs, 3);
+    s = digits::byte_at(pairs, 6);
+    if (h > 23 || m > 59 || s > 59) return fail;
+    p += 8;
+  } else if (!parse_field(p, end, 23, h) || p == end || *p++ != ':' ||  //
+             !parse_field(p, end, 59, m) || p == end || *p++ != ':' ||  //
+             !parse_field(p, end, 59, s)) {
     return fail;
+  }
   std::uint32_t nanos = 0;
   if (p != end) {
     if (*p++ != '.') return fail;
