@@ -3,6 +3,10 @@
 #   make test    build everything, run the C++ core tests and the Python tests
 #   make demo    build the module and run examples/quickstart.py
 #   make bench   build the module and print chronexa beside its peers
+#   make wheel   build the manylinux wheel (zig, glibc 2.17) into dist/
+#   make wheel-check   install dist/'s wheel into a fresh venv, run the tests
+#   make bench-wheel   the benchmarks against the installed wheel (ROWS="str parse")
+#   make sdist   build the sdist into dist/ and check that it installs
 #
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
@@ -10,14 +14,15 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench build package-check
+TARGETS := test demo bench build package-check wheel wheel-check bench-wheel sdist
 
-.PHONY: $(TARGETS) clean devroot
+.PHONY: $(TARGETS) wheel-venv clean devroot
 
 ifeq ($(strip $(PYTHON)),)
 
 $(TARGETS):
-	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot $@
+	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot \
+	  $(if $(ROWS),ROWS="$(ROWS)") $@
 
 devroot:
 	tools/devroot.sh ensure
@@ -54,6 +59,46 @@ package-check:
 	$(PYTHON) -m pip install -q --root-user-action=ignore --no-deps --no-index --target $(BUILD)/site $(BUILD)/wheel/*.whl
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
+
+# The wheel users install: zig's clang (tools/zig-toolchain.cmake) against
+# glibc 2.17 with libc++ linked in, then auditwheel checks the symbols and
+# gives the file its manylinux tag.
+PLATFORM := manylinux_2_17_x86_64
+wheel:
+	rm -rf $(BUILD)/wheel-raw
+	rm -f dist/chronexa-*.whl
+	$(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw \
+	  -C cmake.define.CMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/zig-toolchain.cmake \
+	  -C build-dir=$(BUILD)/wheel-zig .
+	auditwheel repair --plat $(PLATFORM) --only-plat -w dist $(BUILD)/wheel-raw/*.whl
+	auditwheel show dist/chronexa-*.whl
+
+# A fresh venv holding dist/'s wheel (pytest, hypothesis and the benchmark
+# peers come from the root's site-packages, chronexa only from the wheel).
+VENV := $(CURDIR)/$(BUILD)/venv
+wheel-venv: wheel
+	rm -rf $(VENV)
+	$(PYTHON) -m venv --system-site-packages $(VENV)
+	@t0=$$(date +%s%N); \
+	$(VENV)/bin/python -m pip install -q --disable-pip-version-check --root-user-action=ignore --no-index --no-deps dist/chronexa-*.whl; \
+	echo "wheel-venv: pip install of the wheel took $$(( ($$(date +%s%N) - t0) / 1000000 )) ms"
+	cd / && $(VENV)/bin/python -c 'import sys, chronexa; assert chronexa.__file__.startswith(sys.prefix + "/"), chronexa.__file__; print("wheel-venv: chronexa from", chronexa.__file__)'
+
+wheel-check: wheel-venv
+	CHRONEXA_INSTALLED_IN=$(VENV) $(VENV)/bin/python -m pytest -q -p no:cacheprovider tests/python
+
+bench-wheel: wheel-venv
+	$(VENV)/bin/python bench/bench.py $(ROWS)
+
+# The sdist, and a check that pip builds and installs it (system compiler).
+sdist:
+	rm -rf $(BUILD)/sdist-site
+	rm -f dist/chronexa-*.tar.gz
+	$(PYTHON) -c 'from scikit_build_core.build import build_sdist; print("sdist: dist/" + build_sdist("dist"))'
+	$(PYTHON) -m pip install -q --root-user-action=ignore --no-build-isolation --no-deps --no-index \
+	  --target $(BUILD)/sdist-site dist/chronexa-*.tar.gz
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/sdist-site $(PYTHON) -c \
+	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("sdist: installed and imports:", chronexa.__file__)'
 
 endif
 
