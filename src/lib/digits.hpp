@@ -4,6 +4,7 @@
 // output pointer with enough room and returns the pointer past what it wrote.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -42,6 +43,21 @@ inline char* write2(char* out, unsigned v) noexcept {
 inline char* write4(char* out, unsigned v) noexcept {
   write2(out, v / 100);
   return write2(out + 2, v % 100);
+}
+
+// The two digits of a value in [0, 99] as a little-endian word: '1' | '2' << 8
+// for 12.
+inline std::uint64_t pair_le(unsigned v) noexcept {
+  std::uint16_t p;
+  std::memcpy(&p, pairs + 2 * v, 2);
+  if constexpr (std::endian::native == std::endian::big) p = std::byteswap(p);
+  return p;
+}
+
+// Stores a little-endian word of eight characters at out.
+inline void store8_le(char* out, std::uint64_t w) noexcept {
+  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  std::memcpy(out, &w, 8);
 }
 
 // An unsigned value in decimal, no padding (at least one digit).

@@ -16,19 +16,19 @@ char* Time::write_text(char* out) const noexcept {
   out = digits::write2(out, second);
   if (nanosecond == 0) return out;
   *out++ = '.';
-  // All nine digits first: one, then four pairs.
+  // All nine digits first: one, then the other eight as one little-endian
+  // word built in a register and stored once (read back from four separate
+  // stores, it would wait for them to retire). Its high bytes equal to '0' are
+  // the trailing zeros; when all eight are, the first digit is not (nanosecond
+  // is not 0).
   const std::uint32_t lo = nanosecond % 100'000'000;             // [0, 99999999]
   out[0] = static_cast<char>('0' + nanosecond / 100'000'000);    // [0, 9]
-  digits::write4(out + 1, lo / 10'000);
-  digits::write4(out + 5, lo % 10'000);
-  // Keep up to the last non-zero digit. Digits 2-9 as one little-endian word
-  // of digit values: its high zero bytes are the trailing zeros. When all
-  // eight are zero the first digit is not (nanosecond is not 0).
-  std::uint64_t w;
-  std::memcpy(&w, out + 1, 8);
-  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-  w -= 0x3030'3030'3030'3030;  // each byte >= '0': no borrow between bytes
-  const int zeros = w == 0 ? 8 : std::countl_zero(w) / 8;        // [0, 8]
+  const std::uint32_t hi4 = lo / 10'000, lo4 = lo % 10'000;
+  const std::uint64_t w = digits::pair_le(hi4 / 100) | digits::pair_le(hi4 % 100) << 16 |
+                          digits::pair_le(lo4 / 100) << 32 | digits::pair_le(lo4 % 100) << 48;
+  digits::store8_le(out + 1, w);
+  const std::uint64_t v = w - 0x3030'3030'3030'3030;  // each byte >= '0': no borrow between bytes
+  const int zeros = v == 0 ? 8 : std::countl_zero(v) / 8;        // [0, 8]
   return out + 9 - zeros;
 }
 

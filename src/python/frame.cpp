@@ -99,9 +99,7 @@ PyObject* value_error_quoting(const char* before, std::string_view input,
 
 PyObject* FormatBuffer::to_str() const noexcept {
   if (overflow_) return value_error("Representation exceeds formatting buffer", "");
-  bool ascii = true;
-  for (std::size_t i = 0; i < len_; ++i) ascii &= static_cast<unsigned char>(buf_[i]) < 0x80;
-  if (ascii) {
+  if (ascii_) {
     PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(len_), 127);
     if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), buf_, len_);
     return s;

@@ -166,11 +166,16 @@ class FormatBuffer {
       overflow_ = true;
       return;
     }
+    // Checked at the source: for literals this folds away, and the buffer is
+    // never read back right after its small stores (a load spanning several
+    // of them waits for them to retire).
+    for (const char c : s) ascii_ &= static_cast<unsigned char>(c) < 0x80;
     std::memcpy(buf_ + len_, s.data(), s.size());
     len_ += s.size();
   }
 
-  // `write(char* out) -> char*` writes at most Max bytes.
+  // `write(char* out) -> char*` writes at most Max bytes, all ASCII (digits,
+  // signs and the core text forms).
   template <std::size_t Max, class F>
   void put_with(F&& write) noexcept {
     static_assert(Max <= slack);
@@ -189,6 +194,7 @@ class FormatBuffer {
   char buf_[capacity + slack];
   std::size_t len_ = 0;
   bool overflow_ = false;
+  bool ascii_ = true;
 };
 
 // The pieces python_string knows how to write.
