@@ -65,7 +65,7 @@ package-check:
 # gives the file its manylinux tag.
 PLATFORM := manylinux_2_17_x86_64
 wheel:
-	rm -rf $(BUILD)/wheel-raw
+	rm -rf $(BUILD)/wheel-raw $(BUILD)/wheel-zig
 	rm -f dist/chronexa-*.whl
 	$(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw \
 	  -C cmake.define.CMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/zig-toolchain.cmake \
