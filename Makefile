@@ -88,7 +88,7 @@ wheel-check: wheel-venv
 	CHRONEXA_INSTALLED_IN=$(VENV) $(VENV)/bin/python -m pytest -q -p no:cacheprovider tests/python
 
 bench-wheel: wheel-venv
-	$(VENV)/bin/python bench/bench.py $(ROWS)
+	$(VENV)/bin/python bench/bench.py $(foreach r,$(ROWS),'$(r)')
 
 # The sdist, and a check that pip builds and installs it (system compiler).
 sdist:
