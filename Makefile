@@ -62,16 +62,17 @@ package-check:
 
 # The wheel users install: zig's clang (tools/zig-toolchain.cmake) against
 # glibc 2.17 with libc++ linked in, then auditwheel checks the symbols and
-# gives the file its manylinux tag.
+# gives the file its manylinux tag. PYTHON needs the ziglang and auditwheel
+# packages (the root has them).
 PLATFORM := manylinux_2_17_x86_64
 wheel:
 	rm -rf $(BUILD)/wheel-raw $(BUILD)/wheel-zig
 	rm -f dist/chronexa-*.whl
-	$(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw \
+	CHRONEXA_PYTHON=$(PYTHON) $(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw \
 	  -C cmake.define.CMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/zig-toolchain.cmake \
 	  -C build-dir=$(BUILD)/wheel-zig .
-	auditwheel repair --plat $(PLATFORM) --only-plat -w dist $(BUILD)/wheel-raw/*.whl
-	auditwheel show dist/chronexa-*.whl
+	$(PYTHON) -m auditwheel repair --plat $(PLATFORM) --only-plat -w dist $(BUILD)/wheel-raw/*.whl
+	$(PYTHON) -m auditwheel show dist/chronexa-*.whl
 
 # A fresh venv holding dist/'s wheel (pytest, hypothesis and the benchmark
 # peers come from the root's site-packages, chronexa only from the wheel).
