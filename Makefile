@@ -5,6 +5,10 @@
 #   make bench   build the module and print chronexa beside its floor and peers
 #   make bench-workloads   whole workloads at 10^4 to 10^6 items (about 2 minutes)
 #   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
+#   make wheel   build the manylinux wheel (zig, glibc 2.17) into dist/
+#   make wheel-check   install dist/'s wheel into a fresh venv, run the tests
+#   make bench-wheel   the benchmarks against the installed wheel (ROWS="str parse")
+#   make sdist   build the sdist into dist/ and check that it installs
 #
 # The project's own checks (DEVELOPERS.md describes them):
 #   make sanitize       core tests and the whole Python suite with ASan + UBSan
@@ -19,16 +23,17 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench bench-workloads build package-check docs
+TARGETS := test demo bench bench-workloads build package-check docs wheel wheel-check bench-wheel sdist
 CHECKS := sanitize leaks fuzz fuzz-coverage format-check
 FUZZ_SECONDS ?= 180
 
-.PHONY: $(TARGETS) $(CHECKS) clean devroot
+.PHONY: $(TARGETS) $(CHECKS) wheel-venv clean devroot
 
 ifeq ($(strip $(PYTHON)),)
 
 $(TARGETS):
-	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot $@
+	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot \
+	  $(if $(ROWS),ROWS="$(ROWS)") $@
 
 $(CHECKS):
 	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot \
@@ -117,6 +122,53 @@ FORMAT_FILES = $(shell find src tests bench fuzz examples -name '*.cpp' -o -name
 
 format-check:
 	clang-format --dry-run -Werror $(FORMAT_FILES)
+
+# The wheel users install: zig's clang (tools/zig-toolchain.cmake) against
+# glibc 2.17 with libc++ linked in, then auditwheel checks the symbols and
+# gives the file its manylinux tag. PYTHON needs the ziglang and auditwheel
+# packages (the root has them).
+PLATFORM := manylinux_2_17_x86_64
+wheel:
+	rm -rf $(BUILD)/wheel-raw $(BUILD)/wheel-zig
+	rm -f dist/chronexa-*.whl
+	CHRONEXA_PYTHON=$(PYTHON) $(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw \
+	  -C cmake.define.CMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/zig-toolchain.cmake \
+	  -C build-dir=$(BUILD)/wheel-zig .
+	$(PYTHON) -m auditwheel repair --plat $(PLATFORM) --only-plat -w dist $(BUILD)/wheel-raw/*.whl
+	$(PYTHON) -m auditwheel show dist/chronexa-*.whl
+
+# A fresh venv holding dist/'s wheel (pytest, hypothesis and the benchmark
+# peers come from the root's site-packages, chronexa only from the wheel).
+VENV := $(CURDIR)/$(BUILD)/venv
+wheel-venv: wheel
+	rm -rf $(VENV)
+	$(PYTHON) -m venv --system-site-packages $(VENV)
+	@t0=$$(date +%s%N); \
+	$(VENV)/bin/python -m pip install -q --disable-pip-version-check --root-user-action=ignore --no-index --no-deps dist/chronexa-*.whl; \
+	echo "wheel-venv: pip install of the wheel took $$(( ($$(date +%s%N) - t0) / 1000000 )) ms"
+	cd / && $(VENV)/bin/python -c 'import sys, chronexa; assert chronexa.__file__.startswith(sys.prefix + "/"), chronexa.__file__; print("wheel-venv: chronexa from", chronexa.__file__)'
+
+wheel-check: wheel-venv
+	CHRONEXA_INSTALLED_IN=$(VENV) $(VENV)/bin/python -m pytest -q -p no:cacheprovider tests/python
+
+# The floor extension comes from the development build, alone in its own
+# directory, so that `import chronexa` still finds the wheel's copy.
+bench-wheel: BENCH := ON
+bench-wheel: ONLY := chronexa_floor
+bench-wheel: wheel-venv build
+	rm -rf $(BUILD)/floor-only && mkdir -p $(BUILD)/floor-only
+	cp $(BUILD)/chronexa_floor*.so $(BUILD)/floor-only/
+	PYTHONPATH=$(CURDIR)/$(BUILD)/floor-only $(VENV)/bin/python bench/bench.py $(foreach r,$(ROWS),'$(r)')
+
+# The sdist, and a check that pip builds and installs it (system compiler).
+sdist:
+	rm -rf $(BUILD)/sdist-site
+	rm -f dist/chronexa-*.tar.gz
+	$(PYTHON) -c 'from scikit_build_core.build import build_sdist; print("sdist: dist/" + build_sdist("dist"))'
+	$(PYTHON) -m pip install -q --root-user-action=ignore --no-build-isolation --no-deps --no-index \
+	  --target $(BUILD)/sdist-site dist/chronexa-*.tar.gz
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/sdist-site $(PYTHON) -c \
+	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("sdist: installed and imports:", chronexa.__file__)'
 
 endif
 

@@ -9,3 +9,10 @@ from hypothesis import settings
 settings.register_profile("local", deadline=None, print_blob=True)
 settings.register_profile("ci", deadline=None, print_blob=True, derandomize=True)
 settings.load_profile("ci" if os.environ.get("CI") else "local")
+
+# `make wheel-check` runs these tests against the installed wheel: make sure
+# that is the copy imported.
+if installed := os.environ.get("CHRONEXA_INSTALLED_IN"):
+    import chronexa
+
+    assert chronexa.__file__.startswith(installed + "/"), chronexa.__file__
