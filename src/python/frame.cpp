@@ -138,14 +138,14 @@ PyObject* value_error_quoting(const char* before, std::string_view input,
 
 // ---- text ----
 
-PyObject* FormatBuffer::to_str() const noexcept {
-  if (overflow_) return value_error("Representation exceeds formatting buffer", "");
-  if (ascii_) {
-    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(len_), 127);
-    if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), buf_, len_);
+PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept {
+  if (size > text_capacity) return value_error("Representation exceeds formatting buffer", "");
+  if (ascii) {
+    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+    if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), text, size);
     return s;
   }
-  PyObject* s = PyUnicode_DecodeUTF8(buf_, static_cast<Py_ssize_t>(len_), "strict");
+  PyObject* s = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(size), "strict");
   if (s == nullptr && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
     PyErr_Clear();
     return value_error("Invalid UTF-8 in representation", "");
@@ -204,9 +204,8 @@ PyObject* refuse_reduce(PyObject* self, PyObject* const*, Py_ssize_t, PyObject*)
   return nullptr;
 }
 
-PyMethodDef refuse_reduce_def = {
-    "__reduce_ex__", method(entry<refuse_reduce>),
-    METH_FASTCALL | METH_KEYWORDS, nullptr};
+PyMethodDef refuse_reduce_def = {"__reduce_ex__", method(entry<refuse_reduce>),
+                                 METH_FASTCALL | METH_KEYWORDS, nullptr};
 
 // tp_alloc of every class: the generic allocation that object.__new__ (and
 // PyType_GenericNew) goes through is closed, so no instance holds a value that
@@ -241,7 +240,8 @@ PyTypeObject* create_type(const ClassDef& def) {
   if (type == nullptr) return nullptr;
 
   PyObject* reduce = PyDescr_NewMethod(type, &refuse_reduce_def);
-  if (reduce == nullptr || PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
+  if (reduce == nullptr ||
+      PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
     Py_XDECREF(reduce);
     Py_DECREF(type);
     return nullptr;
