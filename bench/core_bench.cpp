@@ -2,7 +2,8 @@
 //
 // Core microbenchmarks: the day-count conversions beside a textbook
 // era-based algorithm (divisions by 146097, 1461, 36524, 365, 153) compiled in
-// the same binary, and the text parsers on canonical input.
+// the same binary, the text parsers on canonical input, the text writers,
+// and the hash.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "date.hpp"
 #include "date_time.hpp"
 #include "offset_date_time.hpp"
+#include "siphash.hpp"
 #include "time.hpp"
 
 namespace {
@@ -118,6 +120,45 @@ void BM_DateText(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(d.write_text(buf));
 }
 BENCHMARK(BM_DateText);
+
+// The text of a date and time with a nine-digit fraction.
+void BM_DateTimeText(benchmark::State& state) {
+  const DateTime v = DateTime::make(2024, 1, 5, 12, 30, 45, 123'456'789);
+  char buf[DateTime::max_text_size];
+  for (auto _ : state) benchmark::DoNotOptimize(v.write_text(buf));
+}
+BENCHMARK(BM_DateTimeText);
+
+// The hash of a Date (6 bytes, one block) and of a DateTime (16 bytes, three
+// blocks), as hash() feeds them. Each hash feeds the next one's input, so this
+// is the latency of the SipHash rounds, which is what a call waits for.
+void BM_HashDate(benchmark::State& state) {
+  Date d{2024, 1, 5};
+  for (auto _ : state) {
+    const auto h = chronexa::Hasher().write(d.year).write(d.month).write(d.day).finish();
+    d.year ^= static_cast<std::int32_t>(h & 1);
+    benchmark::DoNotOptimize(d);
+  }
+}
+BENCHMARK(BM_HashDate);
+
+void BM_HashDateTime(benchmark::State& state) {
+  DateTime v = DateTime::make(2024, 1, 5, 12, 30, 45, 123'456'789);
+  for (auto _ : state) {
+    const auto h = chronexa::Hasher()
+                       .write(v.date.year)
+                       .write(v.date.month)
+                       .write(v.date.day)
+                       .write(v.time.hour)
+                       .write(v.time.minute)
+                       .write(v.time.second)
+                       .write(v.time.nanosecond)
+                       .finish();
+    v.date.year ^= static_cast<std::int32_t>(h & 1);
+    benchmark::DoNotOptimize(v);
+  }
+}
+BENCHMARK(BM_HashDateTime);
 
 }  // namespace
 

@@ -153,6 +153,16 @@ constexpr unsigned count(std::uint64_t v) noexcept {
 // place from the end, its length known first: no buffer copied with a
 // length only known at run time (a call to memcpy).
 inline char* write_u64(char* out, std::uint64_t v) noexcept {
+  // One or two digits (most fields: month, day, hour, ...) by branches: a
+  // caller allocates its str by the length, which is then known as soon as
+  // the branches are predicted.
+  if (v < 100) {
+    if (v < 10) {
+      *out = static_cast<char>('0' + v);
+      return out + 1;
+    }
+    return write2(out, static_cast<unsigned>(v));
+  }
   char* const end = out + count(v);
   char* p = end;
   while (v >= 100) {

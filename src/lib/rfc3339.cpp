@@ -204,10 +204,29 @@ std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexc
         f.offset_minutes > 59)
       return std::nullopt;
     const auto offset = static_cast<std::int32_t>(f.offset_hours * 3600 + f.offset_minutes * 60);
-    const auto value = from_local(Date{f.year, month, day}, Time{hour, minute, second, f.nanos},
-                                  UtcOffset{f.negative ? -offset : offset});
-    if (!value) return std::nullopt;
-    return *value;
+    // UTC = local - offset, field by field (the offset is whole minutes, the
+    // seconds stay): what from_local computes, without its divisions.
+    const int sign = f.negative ? -1 : 1;
+    int m = static_cast<int>(f.minute) - sign * static_cast<int>(f.offset_minutes);
+    int h = static_cast<int>(f.hour) - sign * static_cast<int>(f.offset_hours);
+    if (m < 0) {
+      m += 60;
+      --h;
+    } else if (m >= 60) {
+      m -= 60;
+      ++h;
+    }
+    Date d{f.year, month, day};
+    if (h < 0) {
+      h += 24;
+      if (!detail::to_previous_day(d)) return std::nullopt;
+    } else if (h >= 24) {
+      h -= 24;
+      if (!detail::to_next_day(d)) return std::nullopt;
+    }
+    return OffsetDateTime{DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
+                                         static_cast<std::uint8_t>(m), second, f.nanos),
+                          UtcOffset{f.negative ? -offset : offset}};
   }
   std::size_t split = s.find('T');
   if (split == std::string_view::npos) split = s.find(' ');

@@ -276,7 +276,7 @@ bool convert(PyObject* o, bool& out) noexcept {
   return false;
 }
 
-bool convert(PyObject* o, std::string_view& out) noexcept {
+bool convert_utf8(PyObject* o, std::string_view& out) noexcept {
   if (!PyUnicode_Check(o)) {
     instance_check_error(o, &PyUnicode_Type);
     return false;

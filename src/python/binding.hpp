@@ -73,7 +73,17 @@ bool convert(PyObject* o, std::uint8_t& out) noexcept;
 bool convert(PyObject* o, std::uint32_t& out) noexcept;
 bool convert(PyObject* o, i128& out) noexcept;
 bool convert(PyObject* o, bool& out) noexcept;
-bool convert(PyObject* o, std::string_view& out) noexcept;  // borrows the str's UTF-8 form
+// Borrows the str's UTF-8 form. An ASCII str is its own UTF-8: its bytes are
+// read in place, without the call.
+bool convert_utf8(PyObject* o, std::string_view& out) noexcept;
+inline bool convert(PyObject* o, std::string_view& out) noexcept {
+  if (PyUnicode_Check(o) && PyUnicode_IS_ASCII(o)) [[likely]] {
+    out = {reinterpret_cast<const char*>(PyUnicode_DATA(o)),
+           static_cast<std::size_t>(PyUnicode_GET_LENGTH(o))};
+    return true;
+  }
+  return convert_utf8(o, out);
+}
 
 // An instance of the class wrapping V: a copy of its value.
 template <Wrapped V>

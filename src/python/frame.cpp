@@ -138,14 +138,14 @@ PyObject* value_error_quoting(const char* before, std::string_view input,
 
 // ---- text ----
 
-PyObject* FormatBuffer::to_str() const noexcept {
-  if (overflow_) return value_error("Representation exceeds formatting buffer", "");
-  if (ascii_) {
-    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(len_), 127);
-    if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), buf_, len_);
+PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept {
+  if (size > text_capacity) return value_error("Representation exceeds formatting buffer", "");
+  if (ascii) {
+    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+    if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), text, size);
     return s;
   }
-  PyObject* s = PyUnicode_DecodeUTF8(buf_, static_cast<Py_ssize_t>(len_), "strict");
+  PyObject* s = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(size), "strict");
   if (s == nullptr && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
     PyErr_Clear();
     return value_error("Invalid UTF-8 in representation", "");

@@ -2,7 +2,7 @@
 //
 // What every class of the module shares: the instance layout, type creation
 // and registration, entry wrappers (internal faults become PanicException),
-// the format buffer behind every __str__ and __repr__, hashing, and the
+// the text writer behind every __str__ and __repr__, hashing, and the
 // comparison and binary-operator dispatch.
 #pragma once
 
@@ -21,6 +21,7 @@
 #include "digits.hpp"
 #include "fault.hpp"
 #include "int128.hpp"
+#include "siphash.hpp"
 
 namespace chronexa::py {
 
@@ -220,147 +221,123 @@ inline PyObject* checked(PyObject* o) {
 }
 
 // ---- text ----
+//
+// python_string(pieces...) makes a str of the pieces' texts in order: string
+// literals, string_views, integers in decimal, and core values with a text
+// form (`write_text(char*)` writing at most `max_text_size` bytes). Texts
+// past 128 bytes are refused with ValueError "Representation exceeds
+// formatting buffer"; a string_view that is not ASCII is taken as UTF-8
+// ("Invalid UTF-8 in representation" when it is not).
+//
+// The pieces are written into a stack buffer through a pointer held in a
+// register. A piece of bounded size is written while the text is within the
+// capacity (the buffer's slack takes the rest), so when the bounds of all
+// pieces add up to no more than the capacity, no length is checked at all;
+// only string_view pieces are checked as they come.
 
-// A fixed-capacity text buffer on the stack. A write that would take the
-// length past `capacity` writes nothing and fails the whole text.
-class FormatBuffer {
- public:
-  static constexpr std::size_t capacity = 128;
+inline constexpr std::size_t text_capacity = 128;
 
-  void put(std::string_view s) noexcept {
-    if (len_ + s.size() > capacity) {
-      overflow_ = true;
-      return;
-    }
-    for (const char c : s) ascii_ &= static_cast<unsigned char>(c) < 0x80;
-    std::memcpy(buf_ + len_, s.data(), s.size());
-    len_ += s.size();
+template <std::size_t N>
+struct LiteralPiece {
+  const char (&s)[N];
+  static constexpr std::size_t max_size = N - 1;
+  static constexpr bool ascii = true;
+  char* write(char* out) const noexcept {
+    std::memcpy(out, s, N - 1);
+    return out + N - 1;
   }
-
-  // `write(char* out) -> char*` writes at most Max bytes, all ASCII (digits
-  // and the core text forms are): the finished text is then not scanned
-  // again, which would reload the bytes just stored in small pieces, a
-  // store-forwarding stall per 16-byte load.
-  template <std::size_t Max, class F>
-  void put_with(F&& write) noexcept {
-    static_assert(Max <= slack);
-    if (overflow_ || len_ > capacity) return;
-    char* end = write(buf_ + len_);
-    const auto n = static_cast<std::size_t>(end - (buf_ + len_));
-    if (len_ + n > capacity) overflow_ = true;
-    else len_ += n;
+};
+struct ViewPiece {  // of any size
+  std::string_view s;
+  bool ascii;
+  char* write(char* out) const noexcept {
+    std::memcpy(out, s.data(), s.size());
+    return out + s.size();
   }
-
-  // A new str of the text, or ValueError when it overflowed or is not UTF-8.
-  PyObject* to_str() const noexcept;
-
- private:
-  static constexpr std::size_t slack = 64;
-  char buf_[capacity + slack];
-  std::size_t len_ = 0;
-  bool overflow_ = false;
-  bool ascii_ = true;
+};
+template <std::integral T>
+struct IntegerPiece {
+  T v;
+  static constexpr std::size_t max_size = 20;
+  static constexpr bool ascii = true;
+  char* write(char* out) const noexcept {
+    if constexpr (std::is_signed_v<T>) return digits::write_i64(out, v);
+    else return digits::write_u64(out, v);
+  }
+};
+template <class V>
+struct ValuePiece {
+  const V& v;
+  static constexpr std::size_t max_size = V::max_text_size;
+  static constexpr bool ascii = true;
+  char* write(char* out) const noexcept { return v.write_text(out); }
 };
 
-// The pieces python_string knows how to write.
-inline void put_piece(FormatBuffer& b, std::string_view s) noexcept { b.put(s); }
-// A string literal: its length and bytes are constants, so the ASCII check
-// folds away.
 template <std::size_t N>
-void put_piece(FormatBuffer& b, const char (&s)[N]) noexcept {
-  b.put({s, N - 1});
+LiteralPiece<N> piece(const char (&s)[N]) noexcept {
+  return {s};
 }
-inline void put_piece(FormatBuffer& b, char32_t c) noexcept {  // one character, as UTF-8
-  char u[4];
-  std::size_t n;
-  if (c < 0x80) u[0] = static_cast<char>(c), n = 1;
-  else if (c < 0x800) u[0] = static_cast<char>(0xC0 | (c >> 6)), u[1] = static_cast<char>(0x80 | (c & 0x3F)), n = 2;
-  else if (c < 0x10000) u[0] = static_cast<char>(0xE0 | (c >> 12)), u[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F)), u[2] = static_cast<char>(0x80 | (c & 0x3F)), n = 3;
-  else u[0] = static_cast<char>(0xF0 | (c >> 18)), u[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F)), u[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F)), u[3] = static_cast<char>(0x80 | (c & 0x3F)), n = 4;
-  b.put({u, n});
+inline ViewPiece piece(std::string_view s) noexcept {
+  bool ascii = true;
+  for (const char c : s) ascii &= static_cast<unsigned char>(c) < 0x80;
+  return {s, ascii};
 }
 template <std::integral T>
   requires(!std::same_as<T, char> && !std::same_as<T, bool>)
-void put_piece(FormatBuffer& b, T v) noexcept {
-  if constexpr (std::is_signed_v<T>)
-    b.put_with<20>([v](char* out) { return digits::write_i64(out, v); });
-  else
-    b.put_with<20>([v](char* out) { return digits::write_u64(out, v); });
+IntegerPiece<T> piece(T v) noexcept {
+  return {v};
 }
-// A core value with a text form: `write_text(char*)` and `max_text_size`.
 template <class V>
   requires requires(const V& v, char* p) {
     { v.write_text(p) } -> std::same_as<char*>;
     V::max_text_size;
   }
-void put_piece(FormatBuffer& b, const V& v) noexcept {
-  b.put_with<V::max_text_size>([&v](char* out) { return v.write_text(out); });
+ValuePiece<V> piece(const V& v) noexcept {
+  return {v};
 }
 
-// Formats the pieces in order into a FormatBuffer and returns a new str, or
-// ValueError "Representation exceeds formatting buffer" past 128 bytes.
+template <class P>
+constexpr std::size_t max_piece_size() noexcept {
+  if constexpr (requires { P::max_size; }) return P::max_size;
+  else return text_capacity + 1;  // unbounded: checked when written
+}
+
+// The str of `size` bytes at `text`: ValueError past text_capacity, the text
+// taken as UTF-8 unless `ascii`.
+PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
+
+template <class... P>
+PyObject* write_pieces(const P&... pieces) noexcept {
+  constexpr std::size_t slack = 64;
+  static_assert(((max_piece_size<P>() <= slack || max_piece_size<P>() > text_capacity) && ...));
+  char buf[text_capacity + slack];
+  char* out = buf;
+  if constexpr ((max_piece_size<P>() + ...) <= text_capacity) {
+    ((out = pieces.write(out)), ...);
+  } else {
+    bool overflow = false;
+    auto put = [&](const auto& p) {
+      const auto used = static_cast<std::size_t>(out - buf);
+      if constexpr (requires { p.max_size; }) overflow |= used > text_capacity;
+      else overflow |= used + p.s.size() > text_capacity;
+      if (!overflow) out = p.write(out);
+    };
+    (put(pieces), ...);
+    if (overflow) out = buf + text_capacity + 1;
+  }
+  return text_to_str(buf, static_cast<std::size_t>(out - buf), (pieces.ascii && ...));
+}
+
 template <class... P>
 PyObject* python_string(const P&... pieces) noexcept {
-  FormatBuffer b;
-  (put_piece(b, pieces), ...);
-  return b.to_str();
+  return write_pieces(piece(pieces)...);
 }
 
 // ---- hashing ----
 
-// SipHash-1-3 with a zero key over the little-endian bytes of the fields fed
-// to it, in order (at most 23 bytes); the result is never -1.
-class Hasher {
- public:
-  // Fields are packed into 64-bit words as they come: after inlining, the
-  // offsets are constants and the words stay in registers (bytes stored to a
-  // buffer and reloaded as words would stall on store forwarding).
-  template <std::integral T>
-  Hasher& write(T v) noexcept {
-    static_assert(sizeof(T) <= 8);
-    const std::uint64_t u = static_cast<std::make_unsigned_t<T>>(v);
-    const std::size_t shift = (len_ % 8) * 8;
-    words_[len_ / 8] |= u << shift;
-    if (shift != 0 && shift + 8 * sizeof(T) > 64) words_[len_ / 8 + 1] |= u >> (64 - shift);
-    len_ += sizeof(T);
-    return *this;
-  }
-  Hasher& write(i128 v) noexcept {
-    write(static_cast<std::uint64_t>(v));
-    return write(static_cast<std::uint64_t>(static_cast<u128>(v) >> 64));
-  }
-
-  Py_hash_t finish() const noexcept {
-    std::uint64_t v0 = 0x736f6d6570736575ULL, v1 = 0x646f72616e646f6dULL,
-                  v2 = 0x6c7967656e657261ULL, v3 = 0x7465646279746573ULL;
-    auto round = [&] {
-      v0 += v1; v1 = std::rotl(v1, 13); v1 ^= v0; v0 = std::rotl(v0, 32);
-      v2 += v3; v3 = std::rotl(v3, 16); v3 ^= v2;
-      v0 += v3; v3 = std::rotl(v3, 21); v3 ^= v0;
-      v2 += v1; v1 = std::rotl(v1, 17); v1 ^= v2; v2 = std::rotl(v2, 32);
-    };
-    auto compress = [&](std::uint64_t m) {
-      v3 ^= m;
-      round();
-      v0 ^= m;
-    };
-    const std::size_t full = len_ / 8;
-    for (std::size_t i = 0; i < full; ++i) compress(words_[i]);
-    // The last block: the remaining bytes, zero padded, length in the top byte.
-    compress(words_[full] | static_cast<std::uint64_t>(len_) << 56);
-    v2 ^= 0xff;
-    round();
-    round();
-    round();
-    std::uint64_t h = v0 ^ v1 ^ v2 ^ v3;
-    if (h >= UINT64_MAX - 1) h = UINT64_MAX - 1;  // -1 is the interpreter's error value
-    return static_cast<Py_hash_t>(h);
-  }
-
- private:
-  std::uint64_t words_[3] = {};  // little-endian byte order by construction
-  std::size_t len_ = 0;
-};
+// SipHash-1-3 with a zero key over the fields fed to it (siphash.hpp); the
+// result is never -1, the interpreter's error value.
+using chronexa::Hasher;
 
 // ---- comparison and operators ----
 
