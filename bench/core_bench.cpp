@@ -109,8 +109,7 @@ BENCHMARK(BM_OffsetDateTimeParse);
 
 void BM_OffsetDateTimeParseFraction(benchmark::State& state) {
   for (auto _ : state)
-    benchmark::DoNotOptimize(
-        chronexa::OffsetDateTime::parse("2024-01-05T12:30:45.123456+05:30"));
+    benchmark::DoNotOptimize(chronexa::OffsetDateTime::parse("2024-01-05T12:30:45.123456+05:30"));
 }
 BENCHMARK(BM_OffsetDateTimeParseFraction);
 
@@ -161,6 +160,5 @@ void BM_HashDateTime(benchmark::State& state) {
 BENCHMARK(BM_HashDateTime);
 
 }  // namespace
-
 
 BENCHMARK_MAIN();

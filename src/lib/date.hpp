@@ -33,7 +33,15 @@ constexpr std::string_view name(DateError e) noexcept {
   return e == DateError::InvalidDate ? "InvalidDate" : "OutOfRange";
 }
 
-enum class Weekday : std::uint8_t { Monday, Tuesday, Wednesday, Thursday, Friday, Saturday, Sunday };
+enum class Weekday : std::uint8_t {
+  Monday,
+  Tuesday,
+  Wednesday,
+  Thursday,
+  Friday,
+  Saturday,
+  Sunday
+};
 
 constexpr std::uint8_t number_from_monday(Weekday w) noexcept {
   return static_cast<std::uint8_t>(static_cast<std::uint8_t>(w) + 1);
@@ -109,8 +117,8 @@ struct Date {
   }
 
   constexpr Weekday weekday() const noexcept {
-    constexpr Weekday from_thursday[7] = {Weekday::Thursday, Weekday::Friday,  Weekday::Saturday,
-                                          Weekday::Sunday,   Weekday::Monday,  Weekday::Tuesday,
+    constexpr Weekday from_thursday[7] = {Weekday::Thursday, Weekday::Friday, Weekday::Saturday,
+                                          Weekday::Sunday,   Weekday::Monday, Weekday::Tuesday,
                                           Weekday::Wednesday};
     // 784353144339 = 2 (mod 7), so +5 puts 1970-01-01 at index 0.
     return from_thursday[(shifted_days() + 5) % 7];

@@ -49,9 +49,9 @@ std::expected<DateTime, DateError> DateTime::from_unix_timestamp(std::int64_t se
   const auto date = date_of_day(days);  // OutOfRange exactly outside the seconds range
   if (!date) return std::unexpected(date.error());
   const auto sec = static_cast<std::uint32_t>(r);
-  return DateTime{*date, Time{static_cast<std::uint8_t>(sec / 3600),
-                              static_cast<std::uint8_t>(sec % 3600 / 60),
-                              static_cast<std::uint8_t>(sec % 60), static_cast<std::uint32_t>(n)}};
+  return DateTime{
+      *date, Time{static_cast<std::uint8_t>(sec / 3600), static_cast<std::uint8_t>(sec % 3600 / 60),
+                  static_cast<std::uint8_t>(sec % 60), static_cast<std::uint32_t>(n)}};
 }
 
 std::expected<DateTime, DateError> DateTime::add_duration(Duration d) const noexcept {
@@ -109,16 +109,13 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
   const std::size_t n = text.size();
   const char* p = text.data();
   if (n < 20 || n == 21 || n > 30) return false;
-  constexpr digits::Shape date_shape("0000-00-"), middle_shape("00?00:00"),
-      time_shape("00:00:00");
-  const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8),
-                      c = digits::load8(p, 11);
+  constexpr digits::Shape date_shape("0000-00-"), middle_shape("00?00:00"), time_shape("00:00:00");
+  const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8), c = digits::load8(p, 11);
   if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0 ||
       (p[10] != 'T' && p[10] != ' ') || (p[n - 1] != 'Z' && p[n - 1] != 'z') ||
       (n > 20 && p[19] != '.'))
     return false;
-  const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b),
-                      cp = digits::pairs_of(c);
+  const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b), cp = digits::pairs_of(c);
   const unsigned y1 = digits::byte_at(ap, 0), y2 = digits::byte_at(ap, 2),
                  mo = digits::byte_at(ap, 5), d = digits::byte_at(bp, 0),
                  h = digits::byte_at(cp, 0), mi = digits::byte_at(cp, 3),
@@ -132,9 +129,8 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
       if (digit > 9) return false;
       nanos = nanos * 10 + digit;
     }
-    static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000,
-                                                100'000, 10'000,     1'000,      100,
-                                                10,      1};
+    static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
+                                                10'000, 1'000,       100,        10,        1};
     nanos *= scale[end - f];
   }
   const auto year = static_cast<std::int32_t>(y1 * 100 + y2);
@@ -145,8 +141,7 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
   // fields keeps it in registers (no expected<> assembled in memory).
   if (Date::from_ymd(year, month, day) && Time::from_hms_nano(hour, minute, second, nanos))
     out = DateTime{{year, month, day}, {hour, minute, second, nanos}};
-  else
-    out = std::nullopt;
+  else out = std::nullopt;
   return true;
 }
 

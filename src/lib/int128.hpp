@@ -37,7 +37,9 @@ constexpr i128 wrapping_add(i128 a, i128 b) noexcept {
 constexpr i128 wrapping_sub(i128 a, i128 b) noexcept {
   return static_cast<i128>(static_cast<u128>(a) - static_cast<u128>(b));
 }
-constexpr i128 wrapping_neg(i128 a) noexcept { return static_cast<i128>(u128{0} - static_cast<u128>(a)); }
+constexpr i128 wrapping_neg(i128 a) noexcept {
+  return static_cast<i128>(u128{0} - static_cast<u128>(a));
+}
 
 // a + b, or nothing when the sum leaves the signed 128-bit range.
 constexpr std::optional<i128> checked_add(i128 a, i128 b) noexcept {

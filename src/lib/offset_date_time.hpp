@@ -74,8 +74,8 @@ constexpr std::expected<DateTime, DateError> step_seconds(const DateTime& dt,
   }
   const auto u = static_cast<std::uint32_t>(s);  // [0, 86400)
   return DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(u / 3600),
-                        static_cast<std::uint8_t>(u % 3600 / 60),
-                        static_cast<std::uint8_t>(u % 60), t.nanosecond);
+                        static_cast<std::uint8_t>(u % 3600 / 60), static_cast<std::uint8_t>(u % 60),
+                        t.nanosecond);
 }
 
 }  // namespace detail
@@ -93,8 +93,9 @@ struct OffsetDateTime {
   }
   // The value whose local date and time are the given ones; OutOfRange when
   // that instant lies outside the DateTime range.
-  static constexpr std::expected<OffsetDateTime, DateError> from_local(
-      const Date& date, const Time& time, UtcOffset offset) noexcept {
+  static constexpr std::expected<OffsetDateTime, DateError> from_local(const Date& date,
+                                                                       const Time& time,
+                                                                       UtcOffset offset) noexcept {
     const auto utc = detail::step_seconds(DateTime{date, time}, -offset.seconds);
     if (!utc) return std::unexpected(utc.error());
     return OffsetDateTime{*utc, offset};

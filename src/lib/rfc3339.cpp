@@ -36,17 +36,14 @@ constexpr unsigned char byte(std::string_view s, std::size_t i) noexcept {
 //   U+3000                                E3 80 80
 constexpr bool is_white_space(std::string_view s) noexcept {
   switch (s.size()) {
-    case 1:
-      return (byte(s, 0) >= 0x09 && byte(s, 0) <= 0x0D) || byte(s, 0) == 0x20;
-    case 2:
-      return byte(s, 0) == 0xC2 && (byte(s, 1) == 0x85 || byte(s, 1) == 0xA0);
+    case 1: return (byte(s, 0) >= 0x09 && byte(s, 0) <= 0x0D) || byte(s, 0) == 0x20;
+    case 2: return byte(s, 0) == 0xC2 && (byte(s, 1) == 0x85 || byte(s, 1) == 0xA0);
     case 3: {
       const unsigned c = unsigned{byte(s, 0)} << 16 | unsigned{byte(s, 1)} << 8 | byte(s, 2);
-      return c == 0xE19A80 || (c >= 0xE28080 && c <= 0xE2808A) || c == 0xE280A8 ||
-             c == 0xE280A9 || c == 0xE280AF || c == 0xE2819F || c == 0xE38080;
+      return c == 0xE19A80 || (c >= 0xE28080 && c <= 0xE2808A) || c == 0xE280A8 || c == 0xE280A9 ||
+             c == 0xE280AF || c == 0xE2819F || c == 0xE38080;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -138,15 +135,12 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
     f.offset_hours = byte_at(op, 3);
     f.offset_minutes = byte_at(op, 6);
   }
-  constexpr digits::Shape date_shape("0000-00-"), middle_shape("00T00:00"),
-      time_shape("00:00:00");
-  const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8),
-                      c = digits::load8(p, 11);
+  constexpr digits::Shape date_shape("0000-00-"), middle_shape("00T00:00"), time_shape("00:00:00");
+  const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8), c = digits::load8(p, 11);
   if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0 ||
       (end != 19 && (end < 21 || end > 29 || p[19] != '.')))
     return false;
-  const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b),
-                      cp = digits::pairs_of(c);
+  const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b), cp = digits::pairs_of(c);
   f.year = static_cast<std::int32_t>(byte_at(ap, 0) * 100 + byte_at(ap, 2));
   f.month = byte_at(ap, 5);
   f.day = byte_at(bp, 0);
@@ -160,7 +154,7 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
       if (digit > 9) return false;
       f.nanos = f.nanos * 10 + digit;
     }
-    constexpr std::uint32_t scale[10] = {0,       100'000'000, 10'000'000, 1'000'000, 100'000,
+    constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
                                          10'000, 1'000,       100,        10,        1};
     f.nanos *= scale[end - 20];
   }

@@ -48,7 +48,8 @@ std::string quoted_list(std::span<const std::string_view> names) {
   return false;
 }
 
-[[gnu::cold, gnu::noinline]] bool multiple_values(const FunctionDescription& d, std::string_view p) {
+[[gnu::cold, gnu::noinline]] bool multiple_values(const FunctionDescription& d,
+                                                  std::string_view p) {
   return type_error(display_name(d) + " got multiple values for argument '" + std::string(p) + "'");
 }
 
@@ -61,9 +62,9 @@ std::string quoted_list(std::span<const std::string_view> names) {
 
 [[gnu::cold, gnu::noinline]] bool positional_only_as_keyword(
     const FunctionDescription& d, std::span<const std::string_view> names) {
-  return type_error(display_name(d) +
-                    " got some positional-only arguments passed as keyword arguments: " +
-                    quoted_list(names));
+  return type_error(
+      display_name(d) +
+      " got some positional-only arguments passed as keyword arguments: " + quoted_list(names));
 }
 
 // ---- the binding steps shared by both conventions ----
@@ -181,10 +182,12 @@ void instance_check_error(PyObject* o, PyTypeObject* target) noexcept {
     PyObject* type_name = PyType_GetQualName(Py_TYPE(o));
     if (type_name == nullptr) {
       PyErr_Clear();
-      PyErr_Format(PyExc_TypeError, "'<failed to extract type name>' object is not an instance of '%U'",
+      PyErr_Format(PyExc_TypeError,
+                   "'<failed to extract type name>' object is not an instance of '%U'",
                    target_name);
     } else {
-      PyErr_Format(PyExc_TypeError, "'%U' object is not an instance of '%U'", type_name, target_name);
+      PyErr_Format(PyExc_TypeError, "'%U' object is not an instance of '%U'", type_name,
+                   target_name);
       Py_DECREF(type_name);
     }
   }
@@ -224,8 +227,8 @@ bool convert(PyObject* o, i128& out) noexcept {
   if (index == nullptr) return false;
   // A signed buffer: the default (-1) treats it as unsigned and would take
   // 2^127 .. 2^128-1 as negative values.
-  const Py_ssize_t needed =
-      PyLong_AsNativeBytes(index, &out, sizeof out, Py_ASNATIVEBYTES_NATIVE_ENDIAN);
+  const Py_ssize_t needed = PyLong_AsNativeBytes(index, &out, sizeof out,
+                                                 Py_ASNATIVEBYTES_NATIVE_ENDIAN);
   Py_DECREF(index);
   if (needed < 0) return false;
   if (static_cast<std::size_t>(needed) > sizeof out) {
@@ -253,15 +256,16 @@ bool convert(PyObject* o, bool& out) noexcept {
     if (numpy) {
       PyObject* name = PyType_GetName(t);
       if (name == nullptr) return false;
-      const bool boolean = PyUnicode_EqualToUTF8(name, "bool_") || PyUnicode_EqualToUTF8(name, "bool");
+      const bool boolean = PyUnicode_EqualToUTF8(name, "bool_") ||
+                           PyUnicode_EqualToUTF8(name, "bool");
       Py_DECREF(name);
       if (boolean) {
         inquiry truth = t->tp_as_number != nullptr ? t->tp_as_number->nb_bool : nullptr;
         if (truth == nullptr) {
           PyObject* type_text = PyObject_Str(reinterpret_cast<PyObject*>(t));
           if (type_text == nullptr) return false;
-          PyErr_Format(PyExc_TypeError, "object of type '%U' does not define a '__bool__' conversion",
-                       type_text);
+          PyErr_Format(PyExc_TypeError,
+                       "object of type '%U' does not define a '__bool__' conversion", type_text);
           Py_DECREF(type_text);
           return false;
         }

@@ -134,7 +134,8 @@ bool bind_vector(const FunctionDescription& d, PyObject* const* args, std::size_
 
 // Binds a constructor call (argument tuple and keyword dictionary).
 template <class... T>
-bool bind_tuple(const FunctionDescription& d, PyObject* args, PyObject* kwargs, T&... out) noexcept {
+bool bind_tuple(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
+                T&... out) noexcept {
   PyObject* slots[sizeof...(T)];
   return bind_slots(d, args, kwargs, slots) && convert_slots(d, slots, out...);
 }

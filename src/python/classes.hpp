@@ -7,10 +7,10 @@
 #include "date.hpp"
 #include "date_time.hpp"
 #include "duration.hpp"
+#include "frame.hpp"
 #include "offset_date_time.hpp"
 #include "time.hpp"
 #include "utc_offset.hpp"
-#include "frame.hpp"
 
 namespace chronexa::py {
 
@@ -46,8 +46,9 @@ extern const ClassDef utc_offset_class;
 extern const ClassDef offset_date_time_class;
 
 inline const ClassDef* const registration_order[] = {
-    &weekday_class,  &date_class,       &time_class,           &duration_class,
-    &date_time_class, &utc_offset_class, &offset_date_time_class,
+    &weekday_class,          &date_class,      &time_class,
+    &duration_class,         &date_time_class, &utc_offset_class,
+    &offset_date_time_class,
 };
 
 }  // namespace chronexa::py

@@ -135,8 +135,15 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef date_class = {
-    "Date", "Date(year, month, day)\n--\n\n", sizeof(Object<Date>), true, slots, methods, properties,
-    {}, &type_of<Date>,
+    "Date",
+    "Date(year, month, day)\n--\n\n",
+    sizeof(Object<Date>),
+    true,
+    slots,
+    methods,
+    properties,
+    {},
+    &type_of<Date>,
 };
 
 }  // namespace chronexa::py

@@ -68,8 +68,7 @@ PyObject* unix_timestamp_nanos(PyObject* self, PyObject*) {
   return to_python(self_value(self).unix_timestamp_nanos());
 }
 
-PyObject* add_duration(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                       PyObject* kwnames) {
+PyObject* add_duration(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   static constexpr std::string_view params[] = {"dur"};
   static constexpr FunctionDescription desc{"DateTime", "add_duration", params, 1};
   Duration dur{};
@@ -159,8 +158,15 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef date_time_class = {
-    "DateTime", "DateTime(date, time)\n--\n\n", sizeof(Object<DateTime>), true, slots, methods,
-    properties, {}, &type_of<DateTime>,
+    "DateTime",
+    "DateTime(date, time)\n--\n\n",
+    sizeof(Object<DateTime>),
+    true,
+    slots,
+    methods,
+    properties,
+    {},
+    &type_of<DateTime>,
 };
 
 }  // namespace chronexa::py

@@ -49,7 +49,9 @@ Duration subtract(const Duration& a, const Duration& b) noexcept { return a - b;
 
 PyObject* negative(PyObject* self) noexcept { return new_instance(-self_value(self)); }
 
-PyObject* str(PyObject* self) noexcept { return python_string("Duration(", self_value(self), " ns)"); }
+PyObject* str(PyObject* self) noexcept {
+  return python_string("Duration(", self_value(self), " ns)");
+}
 
 PyObject* repr(PyObject* self) noexcept {
   return python_string("Duration.nanoseconds(", self_value(self), ")");
@@ -91,8 +93,8 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef duration_class = {
-    "Duration", nullptr, sizeof(Object<Duration>), false, slots, methods, nullptr, {},
-    &type_of<Duration>,
+    "Duration", nullptr, sizeof(Object<Duration>), false, slots, methods,
+    nullptr,    {},      &type_of<Duration>,
 };
 
 }  // namespace chronexa::py

@@ -204,9 +204,8 @@ PyObject* refuse_reduce(PyObject* self, PyObject* const*, Py_ssize_t, PyObject*)
   return nullptr;
 }
 
-PyMethodDef refuse_reduce_def = {
-    "__reduce_ex__", method(entry<refuse_reduce>),
-    METH_FASTCALL | METH_KEYWORDS, nullptr};
+PyMethodDef refuse_reduce_def = {"__reduce_ex__", method(entry<refuse_reduce>),
+                                 METH_FASTCALL | METH_KEYWORDS, nullptr};
 
 // tp_alloc of every class: the generic allocation that object.__new__ (and
 // PyType_GenericNew) goes through is closed, so no instance holds a value that
@@ -241,7 +240,8 @@ PyTypeObject* create_type(const ClassDef& def) {
   if (type == nullptr) return nullptr;
 
   PyObject* reduce = PyDescr_NewMethod(type, &refuse_reduce_def);
-  if (reduce == nullptr || PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
+  if (reduce == nullptr ||
+      PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
     Py_XDECREF(reduce);
     Py_DECREF(type);
     return nullptr;

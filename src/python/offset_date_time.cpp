@@ -6,9 +6,7 @@
 namespace chronexa::py {
 namespace {
 
-const OffsetDateTime& self_value(PyObject* self) noexcept {
-  return value_of<OffsetDateTime>(self);
-}
+const OffsetDateTime& self_value(PyObject* self) noexcept { return value_of<OffsetDateTime>(self); }
 
 // ---- class methods ----
 
@@ -69,8 +67,7 @@ PyObject* unix_timestamp_nanos(PyObject* self, PyObject*) {
   return to_python(self_value(self).unix_timestamp_nanos());
 }
 
-PyObject* add_duration(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                       PyObject* kwnames) {
+PyObject* add_duration(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   static constexpr FunctionDescription desc{"OffsetDateTime", "add_duration", dur_param, 1};
   Duration dur{};
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, dur)) return nullptr;
@@ -113,8 +110,13 @@ Py_hash_t hash(PyObject* self) noexcept {
   const Date& d = v.utc.date;
   const Time& t = v.utc.time;
   return Hasher()
-      .write(d.year).write(d.month).write(d.day)
-      .write(t.hour).write(t.minute).write(t.second).write(t.nanosecond)
+      .write(d.year)
+      .write(d.month)
+      .write(d.day)
+      .write(t.hour)
+      .write(t.minute)
+      .write(t.second)
+      .write(t.nanosecond)
       .write(v.offset.seconds)
       .finish();
 }
@@ -177,8 +179,8 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef offset_date_time_class = {
-    "OffsetDateTime", nullptr, sizeof(Object<OffsetDateTime>), false, slots, methods, properties,
-    {}, &type_of<OffsetDateTime>,
+    "OffsetDateTime", nullptr, sizeof(Object<OffsetDateTime>), false, slots, methods,
+    properties,       {},      &type_of<OffsetDateTime>,
 };
 
 }  // namespace chronexa::py

@@ -111,8 +111,15 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef time_class = {
-    "Time", "Time(hour, minute, second, nanosecond=0)\n--\n\n", sizeof(Object<Time>), true, slots,
-    methods, properties, {}, &type_of<Time>,
+    "Time",
+    "Time(hour, minute, second, nanosecond=0)\n--\n\n",
+    sizeof(Object<Time>),
+    true,
+    slots,
+    methods,
+    properties,
+    {},
+    &type_of<Time>,
 };
 
 }  // namespace chronexa::py

@@ -80,8 +80,8 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef utc_offset_class = {
-    "UtcOffset", nullptr, sizeof(Object<UtcOffset>), false, slots, methods, nullptr, {},
-    &type_of<UtcOffset>,
+    "UtcOffset", nullptr, sizeof(Object<UtcOffset>), false, slots, methods,
+    nullptr,     {},      &type_of<UtcOffset>,
 };
 
 }  // namespace chronexa::py

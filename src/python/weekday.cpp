@@ -54,8 +54,8 @@ const ClassAttribute attributes[] = {
 PyObject* weekday_object(Weekday w) noexcept { return Py_NewRef(members[static_cast<int>(w)]); }
 
 const ClassDef weekday_class = {
-    "Weekday", nullptr, sizeof(Object<Weekday>), false, slots, methods, nullptr, attributes,
-    &type_of<Weekday>,
+    "Weekday", nullptr,    sizeof(Object<Weekday>), false, slots, methods,
+    nullptr,   attributes, &type_of<Weekday>,
 };
 
 }  // namespace chronexa::py

@@ -30,7 +30,10 @@ Wide ref_days(Wide y, int m, int d) {
   return chr::sys_days(ref_year(y) / m / d).time_since_epoch().count() + 146097 * cycles(y);
 }
 
-struct Civil { Wide year; int month, day; };
+struct Civil {
+  Wide year;
+  int month, day;
+};
 Civil ref_civil(Wide days) {
   const Wide k = floor_div(days, 146097);
   const chr::year_month_day c{chr::sys_days(chr::days(static_cast<int>(days - 146097 * k)))};
@@ -88,8 +91,9 @@ TEST(DateCount, AnyCountAndAddDays) {
         << start << " + " << n;
   };
   const std::pair<std::int64_t, std::int64_t> edges[] = {
-      {lo, hi - lo},   {hi, lo - hi},   {hi, 1},        {lo, -1},        {hi, 0},  {0, INT64_MAX},
-      {hi, INT64_MAX}, {lo, INT64_MAX}, {0, INT64_MIN}, {lo, INT64_MIN}, {hi, INT64_MIN}};
+      {lo, hi - lo},  {hi, lo - hi},   {hi, 1},         {lo, -1},
+      {hi, 0},        {0, INT64_MAX},  {hi, INT64_MAX}, {lo, INT64_MAX},
+      {0, INT64_MIN}, {lo, INT64_MIN}, {hi, INT64_MIN}};
   for (auto [s, n] : edges) add(s, n);
   std::mt19937_64 rng(20240229);
   std::uniform_int_distribution<std::int64_t> in_range(lo, hi), any;

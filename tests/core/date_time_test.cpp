@@ -21,16 +21,25 @@ std::string text(const std::expected<DateTime, DateError>& r) {
 
 // Any 32-bit nanosecond count is split by floor division; the range ends are exact.
 TEST(DateTime, FromUnixTimestampSplitsAndChecksTheRange) {
-  const struct { std::int64_t secs; std::int32_t nanos; const char* text; } cases[] = {
-      {-1, 0, "1969-12-31T23:59:59Z"}, {0, -1, "1969-12-31T23:59:59.999999999Z"},
-      {0, 1'500'000'000, "1970-01-01T00:00:01.5Z"}, {lo, -1, "OutOfRange"},
-      {0, INT32_MAX, "1970-01-01T00:00:02.147483647Z"},
-      {0, INT32_MIN, "1969-12-31T23:59:57.852516352Z"},
-      {lo, 123'456'789, "-2147483648-01-01T00:00:00.123456789Z"},  // the longest text
-      {lo - 1, 0, "OutOfRange"}, {lo - 1, 1'000'000'000, "-2147483648-01-01T00:00:00Z"},
-      {hi, 999'999'999, "2147483647-12-31T23:59:59.999999999Z"}, {hi, 1'000'000'000, "OutOfRange"},
-      {hi + 1, 0, "OutOfRange"}, {hi + 1, -1, "2147483647-12-31T23:59:59.999999999Z"},
-      {INT64_MIN, -1, "OutOfRange"}, {INT64_MAX, INT32_MAX, "OutOfRange"}};  // carries past 64 bits
+  const struct {
+    std::int64_t secs;
+    std::int32_t nanos;
+    const char* text;
+  } cases[] = {{-1, 0, "1969-12-31T23:59:59Z"},
+               {0, -1, "1969-12-31T23:59:59.999999999Z"},
+               {0, 1'500'000'000, "1970-01-01T00:00:01.5Z"},
+               {lo, -1, "OutOfRange"},
+               {0, INT32_MAX, "1970-01-01T00:00:02.147483647Z"},
+               {0, INT32_MIN, "1969-12-31T23:59:57.852516352Z"},
+               {lo, 123'456'789, "-2147483648-01-01T00:00:00.123456789Z"},  // the longest text
+               {lo - 1, 0, "OutOfRange"},
+               {lo - 1, 1'000'000'000, "-2147483648-01-01T00:00:00Z"},
+               {hi, 999'999'999, "2147483647-12-31T23:59:59.999999999Z"},
+               {hi, 1'000'000'000, "OutOfRange"},
+               {hi + 1, 0, "OutOfRange"},
+               {hi + 1, -1, "2147483647-12-31T23:59:59.999999999Z"},
+               {INT64_MIN, -1, "OutOfRange"},
+               {INT64_MAX, INT32_MAX, "OutOfRange"}};  // carries past 64 bits
   for (const auto& c : cases)
     EXPECT_EQ(text(DateTime::from_unix_timestamp(c.secs, c.nanos)), c.text) << c.secs;
   EXPECT_EQ(text(DateTime::from_unix_timestamp(lo, 123'456'789)).size(), DateTime::max_text_size);
@@ -48,7 +57,8 @@ TEST(DateTime, AgreesWithExactNanosecondArithmetic) {
   for (int i = 0; i < 200'000; ++i) {
     const std::int64_t s = i % 4 == 0   ? secs(rng)
                            : i % 4 == 1 ? prev.unix_timestamp() + (near(rng) >> shift(rng) % 18)
-                           : i % 4 == 2 ? lo + 100'000 + near(rng) : hi - 100'000 + near(rng);
+                           : i % 4 == 2 ? lo + 100'000 + near(rng)
+                                        : hi - 100'000 + near(rng);
     const std::int32_t n = nanos(rng);
     const auto dt = DateTime::from_unix_timestamp(s, n);
     const i128 expected = i128{s} * 1'000'000'000 + n;
@@ -59,8 +69,11 @@ TEST(DateTime, AgreesWithExactNanosecondArithmetic) {
     ASSERT_EQ(*dt <=> prev, expected <=> prev.unix_timestamp_nanos()) << text(dt) << text(prev);
     prev = *dt;
     const i128 d = std::uniform_int_distribution<std::int64_t>(-spans[i % 4], spans[i % 4])(rng);
-    const i128 dur = i % 5 == 0 ? INT64_MIN + i : i % 5 == 1 ? d << shift(rng) : i % 5 == 2 ? d
-        : d / 86'400'000'000'000 * 86'400'000'000'000 - dt->time.nanos_since_midnight();  // 0:00
+    const i128 dur = i % 5 == 0   ? INT64_MIN + i
+                     : i % 5 == 1 ? d << shift(rng)
+                     : i % 5 == 2 ? d
+                                  : d / 86'400'000'000'000 * 86'400'000'000'000 -
+                                        dt->time.nanos_since_midnight();  // 0:00
     const i128 t = expected + dur, sec = t / 1'000'000'000;  // from_unix_timestamp splits
     const auto sum = DateTime::from_unix_timestamp(std::int64_t(sec), int(t % 1'000'000'000));
     ASSERT_EQ(dt->add_duration({dur}), in_range(t) ? sum : std::unexpected(DateError::OutOfRange));
@@ -68,8 +81,11 @@ TEST(DateTime, AgreesWithExactNanosecondArithmetic) {
   // Near the 128-bit limit: the sum itself overflows, or the seconds leave 64 bits.
   const DateTime first = *DateTime::from_unix_timestamp(lo, 0), epoch{{1970, 1, 1}, {}};
   const DateTime last = *DateTime::from_unix_timestamp(hi, 999'999'999);
-  for (const auto& [from, d] : {std::pair{last, i128_max}, {first, i128_min}, {epoch, i128_max},
-                                {epoch, i128_min}, {epoch, i128{INT64_MAX} * 1'000'000'000}})
+  for (const auto& [from, d] : {std::pair{last, i128_max},
+                                {first, i128_min},
+                                {epoch, i128_max},
+                                {epoch, i128_min},
+                                {epoch, i128{INT64_MAX} * 1'000'000'000}})
     EXPECT_EQ(text(from.add_duration({d})), "OutOfRange") << text(from);
 }
 

@@ -21,8 +21,11 @@ DateTime dt(std::int32_t y, std::uint8_t mo, std::uint8_t d, std::uint8_t h, std
 // Local/UTC conversion and moves (by up to a day they step through the calendar) agree with Unix
 // timestamps and DateTime moves, around 1900-03-01, 2000-03-01, 2024 and both range ends.
 TEST(OffsetDateTime, CalendarStepAgreesWithTimestamps) {
-  const std::int64_t windows[][2] = {{-25'574, -25'506}, {10'950, 11'019}, {19'692, 20'088},
-      {Date::min_days, Date::min_days + 40}, {Date::max_days - 40, Date::max_days}};
+  const std::int64_t windows[][2] = {{-25'574, -25'506},
+                                     {10'950, 11'019},
+                                     {19'692, 20'088},
+                                     {Date::min_days, Date::min_days + 40},
+                                     {Date::max_days - 40, Date::max_days}};
   const std::int32_t offsets[] = {-86'400, -86'399, -3'600, -1, 0, 1, 59, 19'800, 86'399, 86'400};
   constexpr i128 day = i128{86'400} * 1'000'000'000;
   const i128 moves[] = {i128_min, -day - 1, -day, -day + 1, -1, 1, day - 1, day, day + 1, i128_max};
@@ -83,8 +86,9 @@ TEST(OffsetDateTimeParse, TrimsWhiteSpace) {
     EXPECT_EQ(ODT::parse(ws + ws + body + ws + " " + ws), ODT::parse(body).value()) << ws;
     EXPECT_FALSE(ODT::parse("2024-01-01T12:00:00" + ws + "+05:30")) << ws;
   }
-  for (const std::string& other : {"\xE2\x80\x8B"s, "\xEF\xBB\xBF"s, "\xE1\xA0\x8E"s, "\x1C"s,
-       "\xE2\x81\xA0"s, "\xE2\x80\x8C"s, "\xC2\x86"s, "\0"s, "\xC2"s, "\xE3\x80"s, "\x80\x80"s})
+  for (const std::string& other :
+       {"\xE2\x80\x8B"s, "\xEF\xBB\xBF"s, "\xE1\xA0\x8E"s, "\x1C"s, "\xE2\x81\xA0"s,
+        "\xE2\x80\x8C"s, "\xC2\x86"s, "\0"s, "\xC2"s, "\xE3\x80"s, "\x80\x80"s})
     for (const std::string& t : {other + body, body + other}) EXPECT_FALSE(ODT::parse(t)) << t;
 }
 

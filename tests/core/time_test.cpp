@@ -17,8 +17,8 @@ std::string text(const Time& t) {
 // Every second of the day, fractions of every length: the text is std::format's and parses back,
 // as does a variant with other zero padding in each field and trailing zeros in the fraction.
 TEST(Time, TextAndParseSweep) {
-  constexpr std::uint32_t pow10[] = {1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000,
-                                     100'000'000, 1'000'000'000};
+  constexpr std::uint32_t pow10[] = {1,       10,        100,        1'000,       10'000,
+                                     100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
   // x: a linear congruential sequence spreading the digits
   for (std::uint64_t sec = 0, x = 1; sec < 86'400; ++sec) {
     x = x * 6'364'136'223'846'793'005u + 1'442'695'040'888'963'407u;
@@ -30,15 +30,15 @@ TEST(Time, TextAndParseSweep) {
     ASSERT_EQ(t.nanos_since_midnight(), sec * pow10[9] + ns);
     std::string frac = std::format("{:09}", ns);
     frac.erase(frac.find_last_not_of('0') + 1);  // all of it when ns is 0
-    const std::string want =
-        std::format("{:02}:{:02}:{:02}", h, m, s) + (frac.empty() ? "" : "." + frac);
+    const std::string want = std::format("{:02}:{:02}:{:02}", h, m, s) +
+                             (frac.empty() ? "" : "." + frac);
     ASSERT_EQ(text(t), want);
     ASSERT_LE(want.size(), Time::max_text_size);
     ASSERT_EQ(Time::parse(want), t) << want;
     frac.resize(frac.size() + sec % (10 - frac.size()), '0');
-    const std::string other =
-        std::format("{:0{}}:{:0{}}:{:0{}}", h, 1 + sec % 20, m, 1 + sec / 20 % 20, s,
-                    1 + sec / 400 % 20) + (frac.empty() ? "" : "." + frac);
+    const std::string other = std::format("{:0{}}:{:0{}}:{:0{}}", h, 1 + sec % 20, m,
+                                          1 + sec / 20 % 20, s, 1 + sec / 400 % 20) +
+                              (frac.empty() ? "" : "." + frac);
     ASSERT_EQ(Time::parse(other), t) << other;
   }
 }
