@@ -235,7 +235,15 @@ inline PyObject* checked(PyObject* o) {
 // pieces add up to no more than the capacity, no length is checked at all;
 // only string_view pieces are checked as they come.
 
-inline constexpr std::size_t text_capacity = 128;
+// The stack buffer every text is formatted into: `capacity` bytes of text,
+// and slack past it that a bounded piece may spill into before the overflow
+// is noticed.
+struct FormatBuffer {
+  static constexpr std::size_t capacity = 128;
+  static constexpr std::size_t slack = 64;
+  char bytes[capacity + slack];
+};
+inline constexpr std::size_t text_capacity = FormatBuffer::capacity;
 
 template <std::size_t N>
 struct LiteralPiece {
@@ -308,9 +316,10 @@ PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 
 template <class... P>
 PyObject* write_pieces(const P&... pieces) noexcept {
-  constexpr std::size_t slack = 64;
-  static_assert(((max_piece_size<P>() <= slack || max_piece_size<P>() > text_capacity) && ...));
-  char buf[text_capacity + slack];
+  static_assert(
+      ((max_piece_size<P>() <= FormatBuffer::slack || max_piece_size<P>() > text_capacity) && ...));
+  FormatBuffer b;
+  char* const buf = b.bytes;
   char* out = buf;
   if constexpr ((max_piece_size<P>() + ...) <= text_capacity) {
     ((out = pieces.write(out)), ...);
