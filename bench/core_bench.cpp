@@ -12,6 +12,7 @@
 
 #include "date.hpp"
 #include "date_time.hpp"
+#include "duration.hpp"
 #include "offset_date_time.hpp"
 #include "siphash.hpp"
 #include "time.hpp"
@@ -20,6 +21,8 @@ namespace {
 
 using chronexa::Date;
 using chronexa::DateTime;
+using chronexa::Duration;
+using chronexa::i128;
 
 struct Civil {
   std::int64_t y;
@@ -127,6 +130,14 @@ void BM_DateTimeText(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(v.write_text(buf));
 }
 BENCHMARK(BM_DateTimeText);
+
+// The text of a duration of 5 s (ten digits) and of 2^100 ns (beyond 64 bits).
+void BM_DurationText(benchmark::State& state) {
+  const Duration v{state.range(0) == 0 ? i128{5'000'000'000} : i128{1} << 100};
+  char buf[Duration::max_text_size];
+  for (auto _ : state) benchmark::DoNotOptimize(v.write_text(buf));
+}
+BENCHMARK(BM_DurationText)->Arg(0)->Arg(1);
 
 // The hash of a Date (6 bytes, one block) and of a DateTime (16 bytes, three
 // blocks), as hash() feeds them. Each hash feeds the next one's input, so this

@@ -148,6 +148,27 @@ constexpr unsigned count(std::uint64_t v) noexcept {
   return t + (u >= powers_of_10[t]);
 }
 
+// The eight digits of v in [0, 99999999] as text, leading zeros included,
+// in one store.
+inline char* write8(char* out, std::uint32_t v) noexcept {
+  std::uint64_t w = eight_digits(v) | 0x3030'3030'3030'3030;
+  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  std::memcpy(out, &w, 8);
+  return out + 8;
+}
+
+// Exactly nineteen digits of v in [0, 10^19), leading zeros included: three
+// chunks split off v independently (3, 8 and 8 digits), so no digit waits
+// for another.
+inline char* write19(char* out, std::uint64_t v) noexcept {
+  constexpr std::uint64_t e8 = 100'000'000, e16 = e8 * e8;
+  const auto top = static_cast<unsigned>(v / e16);  // [0, 999]
+  out[0] = static_cast<char>('0' + top / 100);
+  write2(out + 1, top % 100);
+  write8(out + 3, static_cast<std::uint32_t>(v / e8 % e8));
+  return write8(out + 11, static_cast<std::uint32_t>(v % e8));
+}
+
 // An unsigned value in decimal, no padding (at least one digit). Written in
 // place from the end, its length known first: no buffer copied with a
 // length only known at run time (a call to memcpy).
@@ -164,6 +185,12 @@ inline char* write_u64(char* out, std::uint64_t v) noexcept {
   }
   char* const end = out + count(v);
   char* p = end;
+  // Eight digits per step from the end, then the leading one to eight in pairs.
+  while (v >= 100'000'000) {
+    p -= 8;
+    write8(p, static_cast<std::uint32_t>(v % 100'000'000));
+    v /= 100'000'000;
+  }
   while (v >= 100) {
     p -= 2;
     std::memcpy(p, pairs + 2 * (v % 100), 2);

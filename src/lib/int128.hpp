@@ -24,6 +24,24 @@ constexpr std::uint64_t mul_high(std::uint64_t a, std::uint64_t b) noexcept {
   return static_cast<std::uint64_t>((static_cast<u128>(a) * b) >> 64);
 }
 
+// n / d and n % d when the quotient fits in 64 bits (n < d * 2^64): one
+// hardware divide on x86-64, where the general 128-bit division is a call.
+struct NarrowQuotient {
+  std::uint64_t quotient, remainder;
+};
+constexpr NarrowQuotient divide_narrow(u128 n, std::uint64_t d) noexcept {
+#if defined(__x86_64__)
+  if !consteval {
+    std::uint64_t q, r;
+    asm("divq %4"
+        : "=a"(q), "=d"(r)
+        : "a"(static_cast<std::uint64_t>(n)), "d"(static_cast<std::uint64_t>(n >> 64)), "rm"(d));
+    return {q, r};
+  }
+#endif
+  return {static_cast<std::uint64_t>(n / d), static_cast<std::uint64_t>(n % d)};
+}
+
 // The exact signed 64x64 -> 128-bit product; it cannot overflow.
 constexpr i128 mul_wide(std::int64_t a, std::int64_t b) noexcept {
   return static_cast<i128>(a) * static_cast<i128>(b);
