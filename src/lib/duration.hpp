@@ -34,8 +34,13 @@ struct Duration {
   static constexpr Duration nanoseconds(i128 ns) noexcept { return {ns}; }
 
   // The count rounded to the nearest double, then divided by 10^9: both
-  // roundings apply.
-  constexpr double total_seconds() const noexcept { return static_cast<double>(nanos) / 1e9; }
+  // roundings apply. A count within 64 bits is converted as such (one
+  // instruction; the same rounding), a wider one by the 128-bit conversion
+  // (a call).
+  constexpr double total_seconds() const noexcept {
+    const auto narrow = static_cast<std::int64_t>(nanos);
+    return (narrow == nanos ? static_cast<double>(narrow) : static_cast<double>(nanos)) / 1e9;
+  }
   constexpr i128 total_nanos() const noexcept { return nanos; }
 
   // The count in decimal; returns the end. `out` needs max_text_size bytes.
