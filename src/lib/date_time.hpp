@@ -72,9 +72,11 @@ struct DateTime {
 
   std::expected<DateTime, DateError> add_duration(Duration d) const noexcept;
 
-  // self - other, exact.
+  // self - other, exact. The seconds differ by less than 2^57, so only their
+  // difference is widened: one 64 x 64 -> 128-bit product.
   constexpr Duration difference(const DateTime& other) const noexcept {
-    return {unix_timestamp_nanos() - other.unix_timestamp_nanos()};
+    return {mul_wide(unix_timestamp() - other.unix_timestamp(), 1'000'000'000) +
+            (std::int64_t{time.nanosecond} - std::int64_t{other.time.nanosecond})};
   }
 
   // The realtime clock; a failed read is an internal fault.
