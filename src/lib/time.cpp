@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "time.hpp"
 
-#include <bit>
-#include <cstring>
-
 #include "digits.hpp"
 
 namespace chronexa {
@@ -24,9 +21,7 @@ char* Time::write_text(char* out) const noexcept {
   // precision (whole microseconds, say) take the same branches, which are
   // then predicted.
   out[0] = static_cast<char>('0' + nanosecond / 100'000'000);  // [0, 9]
-  std::uint64_t text = digits::eight_digits(nanosecond % 100'000'000) + 0x3030'3030'3030'3030;
-  if constexpr (std::endian::native == std::endian::big) text = std::byteswap(text);
-  std::memcpy(out + 1, &text, 8);
+  digits::write8(out + 1, nanosecond % 100'000'000);
   char* end = out + 9;
   for (std::uint32_t v = nanosecond; v % 10 == 0; v /= 10) --end;  // nanosecond is not 0
   return end;
