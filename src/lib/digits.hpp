@@ -183,6 +183,13 @@ inline char* write_u64(char* out, std::uint64_t v) noexcept {
     }
     return write2(out, static_cast<unsigned>(v));
   }
+  // Three or four digits (years) the same way.
+  if (v < 10'000) {
+    const auto u = static_cast<unsigned>(v);
+    if (u >= 1'000) return write4(out, u);
+    *out = static_cast<char>('0' + u / 100);
+    return write2(out + 1, u % 100);
+  }
   char* const end = out + count(v);
   char* p = end;
   // Eight digits per step from the end, then the leading one to eight in pairs.
