@@ -33,12 +33,14 @@ std::expected<DateTime, DateError> step(const DateTime& dt, std::int64_t delta) 
 
 }  // namespace
 
+// The two roads return separately: merged into one expected<DateTime> first,
+// the result was stored in pieces and reloaded whole (a store-forwarding
+// stall).
 std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d) const noexcept {
-  const auto moved = -nanos_per_day <= d.nanos && d.nanos <= nanos_per_day
-                         ? step(utc, static_cast<std::int64_t>(d.nanos))
-                         : utc.add_duration(d);
-  if (!moved) return std::unexpected(moved.error());
-  return OffsetDateTime{*moved, offset};
+  const auto with_offset = [this](const DateTime& moved) { return OffsetDateTime{moved, offset}; };
+  if (-nanos_per_day <= d.nanos && d.nanos <= nanos_per_day)
+    return step(utc, static_cast<std::int64_t>(d.nanos)).transform(with_offset);
+  return utc.add_duration(d).transform(with_offset);
 }
 
 // The local date and time are stored field by field, as Date and Time read
