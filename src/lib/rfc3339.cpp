@@ -15,9 +15,6 @@
 // Every step is one pass over its part, so the whole parse is linear.
 #include "offset_date_time.hpp"
 
-#include <bit>
-#include <cstring>
-
 #include "digits.hpp"
 
 namespace chronexa {
@@ -174,17 +171,6 @@ static_assert(!fixed_shape("2024-01-05T12:30:45+5:30"));
 static_assert(!fixed_shape("2024-01-05T12:30:45.1234567890Z"));
 static_assert(!fixed_shape("2024-01-05 12:30:45Z"));
 
-// The result with its DateTime written by one 16-byte store. The caller
-// copies the DateTime as one 16-byte load, which waits about 1 ns longer when
-// it spans two stores (as DateTime::make's two words are written otherwise).
-std::optional<OffsetDateTime> with_utc_whole(const DateTime& utc, UtcOffset offset) noexcept {
-  std::optional<OffsetDateTime> out{std::in_place, DateTime{}, offset};
-  using Words = std::uint64_t __attribute__((vector_size(16)));
-  const auto words = std::bit_cast<Words>(utc);
-  std::memcpy(static_cast<void*>(&out->utc), &words, sizeof words);
-  return out;
-}
-
 }  // namespace
 
 // text      = *WSP-U date ("T" / " ") time offset *WSP-U
@@ -232,9 +218,12 @@ std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexc
       h -= 24;
       if (!detail::to_next_day(d)) return std::nullopt;
     }
-    return with_utc_whole(DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
-                                         static_cast<std::uint8_t>(m), second, f.nanos),
-                          UtcOffset{f.negative ? -offset : offset});
+    std::optional<OffsetDateTime> out{std::in_place, DateTime{},
+                                      UtcOffset{f.negative ? -offset : offset}};
+    detail::store_whole(out->utc,
+                        DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
+                                       static_cast<std::uint8_t>(m), second, f.nanos));
+    return out;
   }
   std::size_t split = s.find('T');
   if (split == std::string_view::npos) split = s.find(' ');
