@@ -21,10 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (got) {
     FUZZ_CHECK(*got == want->value, s);
     FUZZ_CHECK(got->to_local() == want->local, s);
-    const auto text = got->text();
-    FUZZ_CHECK(text.has_value(), s);
-    const std::string written = reference::text_of(*text);
-    FUZZ_CHECK(written == reference::text_of(*got), s);
+    FUZZ_CHECK(got->has_text(), s);
+    const std::string written = reference::text_of(*got);
     // Parsed offsets are whole minutes under 24 hours: the round trip holds.
     FUZZ_CHECK(OffsetDateTime::parse(written) == got, s);
   }

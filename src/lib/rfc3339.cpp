@@ -154,8 +154,8 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
       if (digit > 9) return false;
       f.nanos = f.nanos * 10 + digit;
     }
-    constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
-                                         10'000, 1'000,       100,        10,        1};
+    static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
+                                                10'000, 1'000,       100,        10,        1};
     f.nanos *= scale[end - 20];
   }
   return true;
@@ -218,9 +218,12 @@ std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexc
       h -= 24;
       if (!detail::to_next_day(d)) return std::nullopt;
     }
-    return OffsetDateTime{DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
-                                         static_cast<std::uint8_t>(m), second, f.nanos),
-                          UtcOffset{f.negative ? -offset : offset}};
+    std::optional<OffsetDateTime> out{std::in_place, DateTime{},
+                                      UtcOffset{f.negative ? -offset : offset}};
+    detail::store_whole(out->utc,
+                        DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
+                                       static_cast<std::uint8_t>(m), second, f.nanos));
+    return out;
   }
   std::size_t split = s.find('T');
   if (split == std::string_view::npos) split = s.find(' ');

@@ -88,9 +88,9 @@ PyObject* difference(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
 constexpr std::string_view no_text = "OffsetDateTime local representation out of range: ";
 
 PyObject* str(PyObject* self) noexcept {
-  const auto text = self_value(self).text();
-  if (!text) return value_error(no_text, name(text.error()));
-  return python_string(*text);
+  const OffsetDateTime& v = self_value(self);
+  if (!v.has_text()) return value_error(no_text, name(DateError::OutOfRange));
+  return python_string(v);
 }
 
 // A value without text is still a valid value: its repr rebuilds it from the
@@ -98,11 +98,10 @@ PyObject* str(PyObject* self) noexcept {
 // logging and containers holding it keep working.
 PyObject* repr(PyObject* self) noexcept {
   const OffsetDateTime& v = self_value(self);
-  const auto text = v.text();
-  if (!text)
+  if (!v.has_text())
     return python_string("OffsetDateTime.from_utc(DateTime.parse('", v.utc,
                          "'), UtcOffset.from_seconds(", v.offset.seconds, "))");
-  return python_string("OffsetDateTime.parse('", *text, "')");
+  return python_string("OffsetDateTime.parse('", v, "')");
 }
 
 Py_hash_t hash(PyObject* self) noexcept {

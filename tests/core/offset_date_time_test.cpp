@@ -49,7 +49,7 @@ TEST(OffsetDateTime, CalendarStepAgreesWithTimestamps) {
 // the rest of both range ends: conversions, messages, the instant).
 TEST(OffsetDateTime, NoTextOutOfRange) {
   const auto v = ODT::from_utc(dt(INT32_MIN, 1, 1, 0, 30, 0), UtcOffset{-3'600});
-  EXPECT_EQ(v.text(), std::unexpected(DateError::OutOfRange));
+  EXPECT_FALSE(v.has_text());
   char buf[ODT::max_text_size];
   testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
   EXPECT_THROW(v.write_text(buf), InternalFault);
