@@ -162,7 +162,7 @@ BENCHMARK(BM_OffsetDateTimeText)->Arg(0)->Arg(19'800);
 void BM_HashDate(benchmark::State& state) {
   Date d{2024, 1, 5};
   for (auto _ : state) {
-    const auto h = chronexa::Hasher().write(d.year).write(d.month).write(d.day).finish();
+    const auto h = chronexa::Hasher().write(d).finish();
     d.year ^= static_cast<std::int32_t>(h & 1);
     benchmark::DoNotOptimize(d);
   }
@@ -172,15 +172,7 @@ BENCHMARK(BM_HashDate);
 void BM_HashDateTime(benchmark::State& state) {
   DateTime v = DateTime::make(2024, 1, 5, 12, 30, 45, 123'456'789);
   for (auto _ : state) {
-    const auto h = chronexa::Hasher()
-                       .write(v.date.year)
-                       .write(v.date.month)
-                       .write(v.date.day)
-                       .write(v.time.hour)
-                       .write(v.time.minute)
-                       .write(v.time.second)
-                       .write(v.time.nanosecond)
-                       .finish();
+    const auto h = chronexa::Hasher().write(v).finish();
     v.date.year ^= static_cast<std::int32_t>(h & 1);
     benchmark::DoNotOptimize(v);
   }

@@ -88,6 +88,12 @@ struct Date {
   static constexpr std::int64_t min_days = -784'353'015'833;  // -2147483648-01-01
   static constexpr std::int64_t max_days = 784'351'576'776;   // 2147483647-12-31
 
+  // The fields hash() feeds, in order: year (4 bytes), month, day.
+  template <class H>
+  constexpr void hash_fields(H& h) const noexcept {
+    h.write(year).write(month).write(day);
+  }
+
   static constexpr std::expected<Date, DateError> from_ymd(std::int32_t year, std::uint8_t month,
                                                            std::uint8_t day) noexcept {
     if (month < 1 || month > 12 || day < 1 || day > days_in_month(year, month))

@@ -23,6 +23,12 @@ struct Duration {
   // The longest decimal text of the count: "-170141183460469231731687303715884105728".
   static constexpr std::size_t max_text_size = 40;
 
+  // The fields hash() feeds, in order: the 16 bytes of the count.
+  template <class H>
+  constexpr void hash_fields(H& h) const noexcept {
+    h.write(nanos);
+  }
+
   // Exact: the full 64 x 64 -> 128-bit product, never out of range.
   static constexpr Duration seconds(std::int64_t secs) noexcept {
     return {mul_wide(secs, 1'000'000'000)};

@@ -112,6 +112,12 @@ struct OffsetDateTime {
   // offset with seconds.
   static constexpr std::size_t max_text_size = 45;
 
+  // The fields hash() feeds, in order: the UTC date-time's, then the offset's.
+  template <class H>
+  constexpr void hash_fields(H& h) const noexcept {
+    h.write(utc).write(offset);
+  }
+
   static constexpr OffsetDateTime from_utc(const DateTime& utc, UtcOffset offset) noexcept {
     return {utc, offset};
   }

@@ -34,6 +34,14 @@ class Hasher {
     write(static_cast<std::uint64_t>(v));
     return write(static_cast<std::uint64_t>(static_cast<u128>(v) >> 64));
   }
+  // A value: its fields, as its `hash_fields` feeds them (a field that is a
+  // value itself feeds its own fields).
+  template <class V>
+    requires requires(const V& v, Hasher& h) { v.hash_fields(h); }
+  Hasher& write(const V& v) noexcept {
+    v.hash_fields(*this);
+    return *this;
+  }
 
   std::int64_t finish() const noexcept {
     std::uint64_t v0 = 0x736f6d6570736575ULL, v1 = 0x646f72616e646f6dULL,

@@ -32,6 +32,12 @@ struct Time {
   // The longest text: "23:59:59.999999999".
   static constexpr std::size_t max_text_size = 18;
 
+  // The fields hash() feeds, in order: hour, minute, second, nanosecond (4 bytes).
+  template <class H>
+  constexpr void hash_fields(H& h) const noexcept {
+    h.write(hour).write(minute).write(second).write(nanosecond);
+  }
+
   static constexpr std::expected<Time, TimeError> from_hms_nano(std::uint8_t hour,
                                                                 std::uint8_t minute,
                                                                 std::uint8_t second,

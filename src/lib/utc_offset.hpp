@@ -24,6 +24,12 @@ struct UtcOffset {
   // The longest text: "+24:00" for whole minutes, "-23:59:59" otherwise.
   static constexpr std::size_t max_text_size = 9;
 
+  // The fields hash() feeds, in order: the seconds (4 bytes).
+  template <class H>
+  constexpr void hash_fields(H& h) const noexcept {
+    h.write(seconds);
+  }
+
   static constexpr std::expected<UtcOffset, UtcOffsetError> from_seconds(std::int32_t s) noexcept {
     if (s < -86'400 || s > 86'400) return std::unexpected(UtcOffsetError::OutOfRange);
     return UtcOffset{s};

@@ -82,11 +82,6 @@ PyObject* repr(PyObject* self) noexcept {
   return python_string("Date(year=", d.year, ", month=", d.month, ", day=", d.day, ")");
 }
 
-Py_hash_t hash(PyObject* self) noexcept {
-  const Date& d = self_value(self);
-  return Hasher().write(d.year).write(d.month).write(d.day).finish();
-}
-
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 constexpr int with_args = METH_FASTCALL | METH_KEYWORDS;
 
@@ -127,7 +122,7 @@ const PyType_Slot slots[] = {
     {Py_tp_vectorcall, slot(constructor_call<entry<tp_new>, entry<vectorcall>>)},
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
-    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_hash, slot(entry<hash<Date>>)},
     {Py_tp_richcompare, slot(entry<richcompare<Date>>)},
     {0, nullptr},
 };

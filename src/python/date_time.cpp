@@ -92,19 +92,6 @@ PyObject* repr(PyObject* self) noexcept {
   return python_string("DateTime.parse('", self_value(self), "')");
 }
 
-Py_hash_t hash(PyObject* self) noexcept {
-  const DateTime& v = self_value(self);
-  return Hasher()
-      .write(v.date.year)
-      .write(v.date.month)
-      .write(v.date.day)
-      .write(v.time.hour)
-      .write(v.time.minute)
-      .write(v.time.second)
-      .write(v.time.nanosecond)
-      .finish();
-}
-
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 constexpr int with_args = METH_FASTCALL | METH_KEYWORDS;
 
@@ -150,7 +137,7 @@ const PyType_Slot slots[] = {
     {Py_tp_vectorcall, slot(constructor_call<entry<tp_new>, entry<vectorcall>>)},
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
-    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_hash, slot(entry<hash<DateTime>>)},
     {Py_tp_richcompare, slot(entry<richcompare<DateTime>>)},
     {0, nullptr},
 };

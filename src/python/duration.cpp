@@ -57,8 +57,6 @@ PyObject* repr(PyObject* self) noexcept {
   return python_string("Duration.nanoseconds(", self_value(self), ")");
 }
 
-Py_hash_t hash(PyObject* self) noexcept { return Hasher().write(self_value(self).nanos).finish(); }
-
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 
 PyMethodDef methods[] = {
@@ -85,7 +83,7 @@ const PyType_Slot slots[] = {
     {Py_nb_subtract, slot(entry<binary<Duration, subtract>>)},
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
-    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_hash, slot(entry<hash<Duration>>)},
     {Py_tp_richcompare, slot(entry<richcompare<Duration>>)},
     {0, nullptr},
 };

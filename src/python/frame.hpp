@@ -348,6 +348,12 @@ PyObject* python_string(const P&... pieces) noexcept {
 // result is never -1, the interpreter's error value.
 using chronexa::Hasher;
 
+// The __hash__ of V's class: the hash of the value's fields (hash_fields).
+template <class V>
+Py_hash_t hash(PyObject* self) noexcept {
+  return Hasher().write(value_of<V>(self)).finish();
+}
+
 // ---- comparison and operators ----
 
 // The rich comparison of a class whose values define == and <=>: another

@@ -104,22 +104,6 @@ PyObject* repr(PyObject* self) noexcept {
   return python_string("OffsetDateTime.parse('", v, "')");
 }
 
-Py_hash_t hash(PyObject* self) noexcept {
-  const OffsetDateTime& v = self_value(self);
-  const Date& d = v.utc.date;
-  const Time& t = v.utc.time;
-  return Hasher()
-      .write(d.year)
-      .write(d.month)
-      .write(d.day)
-      .write(t.hour)
-      .write(t.minute)
-      .write(t.second)
-      .write(t.nanosecond)
-      .write(v.offset.seconds)
-      .finish();
-}
-
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 constexpr int with_args = METH_FASTCALL | METH_KEYWORDS;
 
@@ -170,7 +154,7 @@ PyGetSetDef properties[] = {
 const PyType_Slot slots[] = {
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
-    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_hash, slot(entry<hash<OffsetDateTime>>)},
     {Py_tp_richcompare, slot(entry<richcompare<OffsetDateTime>>)},
     {0, nullptr},
 };

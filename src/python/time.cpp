@@ -69,11 +69,6 @@ PyObject* repr(PyObject* self) noexcept {
                        ", nanosecond=", t.nanosecond, ")");
 }
 
-Py_hash_t hash(PyObject* self) noexcept {
-  const Time& t = self_value(self);
-  return Hasher().write(t.hour).write(t.minute).write(t.second).write(t.nanosecond).finish();
-}
-
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 
 PyMethodDef methods[] = {
@@ -103,7 +98,7 @@ const PyType_Slot slots[] = {
     {Py_tp_vectorcall, slot(constructor_call<entry<tp_new>, entry<vectorcall>>)},
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
-    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_hash, slot(entry<hash<Time>>)},
     {Py_tp_richcompare, slot(entry<richcompare<Time>>)},
     {0, nullptr},
 };

@@ -43,10 +43,6 @@ PyObject* repr(PyObject* self) noexcept {
   return python_string("UtcOffset.from_seconds(", self_value(self).seconds, ")");
 }
 
-Py_hash_t hash(PyObject* self) noexcept {
-  return Hasher().write(self_value(self).seconds).finish();
-}
-
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 
 PyMethodDef methods[] = {
@@ -72,7 +68,7 @@ PyMethodDef methods[] = {
 const PyType_Slot slots[] = {
     {Py_tp_str, slot(entry<str>)},
     {Py_tp_repr, slot(entry<repr>)},
-    {Py_tp_hash, slot(entry<hash>)},
+    {Py_tp_hash, slot(entry<hash<UtcOffset>>)},
     {Py_tp_richcompare, slot(entry<richcompare<UtcOffset>>)},
     {0, nullptr},
 };
