@@ -22,7 +22,9 @@ static PyObject* alloc(PyTypeObject* type) {
   Floor* f = PyObject_New(Floor, type);
   if (f == NULL) return NULL;
   f->text_size = 0;
-  f->hash = 0x5eed;
+  // A hash is a full-width integer, as keyed hashes are: hash() allocates a
+  // multi-digit int for it on every call.
+  f->hash = 0x5eed5eed5eed5eedLL;
   return (PyObject*)f;
 }
 
