@@ -5,21 +5,14 @@
 
 namespace chronexa {
 
-char* Date::write_text(char* out) const noexcept {
-  if (year >= 0 && year <= 9999) {
-    out = digits::write4(out, static_cast<unsigned>(year));
-  } else if (year < 0 && year > -1000) {
+char* Date::write_other_year(char* out, std::int32_t year) noexcept {
+  if (year < 0 && year > -1000) {
     *out++ = '-';  // the sign counts towards the four characters
     const auto mag = static_cast<unsigned>(-year);
     *out++ = static_cast<char>('0' + mag / 100);
-    out = digits::write2(out, mag % 100);
-  } else {
-    out = digits::write_i64(out, year);  // five or more characters: written in full
+    return digits::write2(out, mag % 100);
   }
-  *out++ = '-';
-  out = digits::write2(out, month);
-  *out++ = '-';
-  return digits::write2(out, day);
+  return digits::write_i64(out, year);  // five or more characters: written in full
 }
 
 namespace {

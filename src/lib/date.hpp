@@ -23,6 +23,7 @@
 #include <expected>
 #include <string_view>
 
+#include "digits.hpp"
 #include "int128.hpp"
 
 namespace chronexa {
@@ -139,7 +140,19 @@ struct Date {
   // Writes "YYYY-MM-DD" (year zero-padded to four characters, a minus sign
   // counting towards them) and returns the end; `out` needs max_text_size
   // bytes.
-  char* write_text(char* out) const noexcept;
+  char* write_text(char* out) const noexcept {
+    const Date d = *this;  // the stores through `out` may alias *this
+    if (d.year >= 0 && d.year <= 9999) [[likely]]
+      out = digits::write4(out, static_cast<unsigned>(d.year));
+    else
+      out = write_other_year(out, d.year);
+    *out++ = '-';
+    out = digits::write2(out, d.month);
+    *out++ = '-';
+    return digits::write2(out, d.day);
+  }
+  // A year outside [0, 9999], as write_text writes it.
+  static char* write_other_year(char* out, std::int32_t year) noexcept;
 
   // Parses the text written by write_text, with any number of leading zeros
   // in each field and an optional '+' on the year. Nothing is trimmed.

@@ -5,28 +5,6 @@
 
 namespace chronexa {
 
-char* Time::write_text(char* out) const noexcept {
-  out = digits::write2(out, hour);
-  *out++ = ':';
-  out = digits::write2(out, minute);
-  *out++ = ':';
-  out = digits::write2(out, second);
-  if (nanosecond == 0) return out;
-  *out++ = '.';
-  // All nine digits: the first, then eight from one word stored whole (the
-  // digits are not read back from memory, a store-forwarding stall). Kept up
-  // to the last non-zero digit. The end is found by branches on the value
-  // rather than from the word: a caller allocates its str by the length, so
-  // the length should not wait for the conversion, and values of one
-  // precision (whole microseconds, say) take the same branches, which are
-  // then predicted.
-  out[0] = static_cast<char>('0' + nanosecond / 100'000'000);  // [0, 9]
-  digits::write8(out + 1, nanosecond % 100'000'000);
-  char* end = out + 9;
-  for (std::uint32_t v = nanosecond; v % 10 == 0; v /= 10) --end;  // nanosecond is not 0
-  return end;
-}
-
 namespace {
 
 using digits::is_digit;

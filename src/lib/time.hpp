@@ -17,6 +17,8 @@
 #include <expected>
 #include <string_view>
 
+#include "digits.hpp"
+
 namespace chronexa {
 
 enum class TimeError : std::uint8_t { InvalidTime = 0 };
@@ -59,7 +61,30 @@ struct Time {
 
   // Writes "HH:MM:SS", then "." and the fraction without trailing zeros when
   // the nanosecond is not 0; returns the end. `out` needs max_text_size bytes.
-  char* write_text(char* out) const noexcept;
+  // Inline, so that the writers of the values holding a Time keep its fields
+  // in registers.
+  char* write_text(char* out) const noexcept {
+    const Time t = *this;  // the stores through `out` may alias *this
+    out = digits::write2(out, t.hour);
+    *out++ = ':';
+    out = digits::write2(out, t.minute);
+    *out++ = ':';
+    out = digits::write2(out, t.second);
+    if (t.nanosecond == 0) return out;
+    *out++ = '.';
+    // All nine digits: the first, then eight from one word stored whole (the
+    // digits are not read back from memory, a store-forwarding stall). Kept
+    // up to the last non-zero digit. The end is found by branches on the
+    // value rather than from the word: a caller allocates its str by the
+    // length, so the length should not wait for the conversion, and values
+    // of one precision (whole microseconds, say) take the same branches,
+    // which are then predicted.
+    out[0] = static_cast<char>('0' + t.nanosecond / 100'000'000);  // [0, 9]
+    digits::write8(out + 1, t.nanosecond % 100'000'000);
+    char* end = out + 9;
+    for (std::uint32_t v = t.nanosecond; v % 10 == 0; v /= 10) --end;  // not 0
+    return end;
+  }
 
   // Parses "H:M:S" with an optional fraction of 1 to 9 digits; any number of
   // leading zeros per field. Nothing is trimmed.

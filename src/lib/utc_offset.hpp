@@ -12,6 +12,8 @@
 #include <expected>
 #include <string_view>
 
+#include "digits.hpp"
+
 namespace chronexa {
 
 enum class UtcOffsetError : std::uint8_t { OutOfRange = 0 };
@@ -46,7 +48,19 @@ struct UtcOffset {
 
   // "+HH:MM", with ":SS" appended when the offset is not a whole number of
   // minutes, so the text always names the offset held; returns the end.
-  char* write_text(char* out) const noexcept;
+  char* write_text(char* out) const noexcept {
+    const std::int32_t s = seconds;  // the stores through `out` may alias it
+    *out++ = s < 0 ? '-' : '+';
+    const auto a = static_cast<unsigned>(s < 0 ? -s : s);  // [0, 86400]
+    out = digits::write2(out, a / 3600);
+    *out++ = ':';
+    out = digits::write2(out, a % 3600 / 60);
+    if (const unsigned rest = a % 60; rest != 0) {  // not a whole minute: name the seconds too
+      *out++ = ':';
+      out = digits::write2(out, rest);
+    }
+    return out;
+  }
 
   friend constexpr bool operator==(const UtcOffset&, const UtcOffset&) = default;
   friend constexpr auto operator<=>(const UtcOffset&, const UtcOffset&) = default;

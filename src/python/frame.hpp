@@ -314,6 +314,25 @@ constexpr std::size_t max_piece_size() noexcept {
 // taken as UTF-8 unless `ascii`.
 PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 
+// The str of `size` <= text_capacity ASCII bytes at `text`, a FormatBuffer's
+// bytes: inline, and copied in overlapping 16-byte moves (the buffer's slack
+// may be read past the text; the str is written only within its size).
+inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept {
+  PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+  if (s == nullptr) return nullptr;
+  char* const to = reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);  // compact ASCII
+  if (size >= 16) {
+    for (std::size_t i = 0; i + 16 < size; i += 16) std::memcpy(to + i, text + i, 16);
+    std::memcpy(to + size - 16, text + size - 16, 16);
+  } else if (size >= 8) {
+    std::memcpy(to, text, 8);
+    std::memcpy(to + size - 8, text + size - 8, 8);
+  } else {
+    for (std::size_t i = 0; i < size; ++i) to[i] = text[i];
+  }
+  return s;
+}
+
 template <class... P>
 PyObject* write_pieces(const P&... pieces) noexcept {
   static_assert(
@@ -323,6 +342,7 @@ PyObject* write_pieces(const P&... pieces) noexcept {
   char* out = buf;
   if constexpr ((max_piece_size<P>() + ...) <= text_capacity) {
     ((out = pieces.write(out)), ...);
+    if constexpr ((P::ascii && ...)) return ascii_text_to_str(buf, static_cast<std::size_t>(out - buf));
   } else {
     bool overflow = false;
     auto put = [&](const auto& p) {
