@@ -53,6 +53,7 @@ FLOOR_SHAPES = {
     "method -> float": "fl.float()",
     "method -> large int": "fl.large()",
     "method (1 argument)": "fl.with_arg({args})",
+    "method (int argument)": "fl.with_int({args})",
     "property": "fl.prop",
     "str": "str(fl_text)",
     "repr": "repr(fl_text)",

@@ -26,7 +26,7 @@ ROWS = [
         "W.Date.parse_iso('2024-01-05')"),
     row("str(Date)", "str(d)", "date.isoformat / str", "str(pd)", "str", 0.5, "str(wd)"),
     row("repr(Date)", "repr(d)", "repr(date)", "repr(pd)", "repr", 0.5, "repr(wd)"),
-    row("Date.add_days(1)", "d.add_days(1)", "date + timedelta", "pd + one", "method (1 argument)",
+    row("Date.add_days(1)", "d.add_days(1)", "date + timedelta", "pd + one", "method (int argument)",
         whenever="wd.add(days=1)"),
     row("Date.weekday()", "d.weekday()", "date.weekday()", "pd.weekday()", "method -> small int",
         whenever="wd.day_of_week()"),

@@ -149,6 +149,15 @@ static PyObject* with_arg(PyObject* self, PyObject* const* args, Py_ssize_t narg
   return alloc(Py_TYPE(self));
 }
 
+// Method with one int argument, read as a C integer.
+static PyObject* with_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                          PyObject* kwnames) {
+  if (!one_positional(nargs, kwnames)) return NULL;
+  long long v = PyLong_AsLongLong(args[0]);
+  if (v == -1 && PyErr_Occurred()) return NULL;
+  return alloc(Py_TYPE(self));
+}
+
 static PyObject* get_prop(PyObject* self, void* closure) {
   (void)self, (void)closure;
   return PyLong_FromLong(12);
@@ -194,6 +203,7 @@ static PyMethodDef methods[] = {
     {"float", float_, METH_NOARGS, NULL},
     {"large", large_int, METH_NOARGS, NULL},
     {"with_arg", FASTCALL(with_arg), METH_FASTCALL | METH_KEYWORDS, NULL},
+    {"with_int", FASTCALL(with_int), METH_FASTCALL | METH_KEYWORDS, NULL},
     {NULL, NULL, 0, NULL},
 };
 

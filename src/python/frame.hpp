@@ -314,9 +314,9 @@ constexpr std::size_t max_piece_size() noexcept {
 // taken as UTF-8 unless `ascii`.
 PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 
-// The str of `size` <= text_capacity ASCII bytes at `text`, a FormatBuffer's
-// bytes: inline, and copied in overlapping 16-byte moves (the buffer's slack
-// may be read past the text; the str is written only within its size).
+// The str of `size` <= text_capacity ASCII bytes at `text`: inline, the bytes
+// copied in 16-byte moves, the last one overlapping the one before (no call
+// to memcpy for a length known only at run time).
 inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept {
   PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
   if (s == nullptr) return nullptr;
