@@ -142,10 +142,11 @@ struct Date {
   // bytes.
   char* write_text(char* out) const noexcept {
     const Date d = *this;  // the stores through `out` may alias *this
-    if (d.year >= 0 && d.year <= 9999) [[likely]]
+    if (d.year >= 0 && d.year <= 9999) [[likely]] {
       out = digits::write4(out, static_cast<unsigned>(d.year));
-    else
+    } else {
       out = write_other_year(out, d.year);
+    }
     *out++ = '-';
     out = digits::write2(out, d.month);
     *out++ = '-';

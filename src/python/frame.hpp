@@ -320,7 +320,8 @@ PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept {
   PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
   if (s == nullptr) return nullptr;
-  char* const to = reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);  // compact ASCII
+  // A compact ASCII str: its bytes follow the PyASCIIObject header.
+  char* const to = reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);
   if (size >= 16) {
     for (std::size_t i = 0; i + 16 < size; i += 16) std::memcpy(to + i, text + i, 16);
     std::memcpy(to + size - 16, text + size - 16, 16);
@@ -342,7 +343,8 @@ PyObject* write_pieces(const P&... pieces) noexcept {
   char* out = buf;
   if constexpr ((max_piece_size<P>() + ...) <= text_capacity) {
     ((out = pieces.write(out)), ...);
-    if constexpr ((P::ascii && ...)) return ascii_text_to_str(buf, static_cast<std::size_t>(out - buf));
+    if constexpr ((P::ascii && ...))
+      return ascii_text_to_str(buf, static_cast<std::size_t>(out - buf));
   } else {
     bool overflow = false;
     auto put = [&](const auto& p) {
