@@ -148,16 +148,12 @@ constexpr unsigned count(std::uint64_t v) noexcept {
   return t + (u >= powers_of_10[t]);
 }
 
-// A word of eight text bytes, its lowest byte first.
-inline void store8(char* out, std::uint64_t w) noexcept {
-  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-  std::memcpy(out, &w, 8);
-}
-
 // The eight digits of v in [0, 99999999] as text, leading zeros included,
 // in one store.
 inline char* write8(char* out, std::uint32_t v) noexcept {
-  store8(out, eight_digits(v) | 0x3030'3030'3030'3030);
+  std::uint64_t w = eight_digits(v) | 0x3030'3030'3030'3030;
+  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  std::memcpy(out, &w, 8);
   return out + 8;
 }
 
