@@ -140,11 +140,7 @@ PyObject* value_error_quoting(const char* before, std::string_view input,
 
 PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept {
   if (size > text_capacity) return value_error("Representation exceeds formatting buffer", "");
-  if (ascii) {
-    PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
-    if (s != nullptr) std::memcpy(PyUnicode_1BYTE_DATA(s), text, size);
-    return s;
-  }
+  if (ascii) return ascii_text_to_str(text, size);
   PyObject* s = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(size), "strict");
   if (s == nullptr && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
     PyErr_Clear();

@@ -342,9 +342,9 @@ PyObject* write_pieces(const P&... pieces) noexcept {
   char* const buf = b.bytes;
   char* out = buf;
   if constexpr ((max_piece_size<P>() + ...) <= text_capacity) {
+    static_assert((P::ascii && ...));  // only string_views are unbounded or not ASCII
     ((out = pieces.write(out)), ...);
-    if constexpr ((P::ascii && ...))
-      return ascii_text_to_str(buf, static_cast<std::size_t>(out - buf));
+    return ascii_text_to_str(buf, static_cast<std::size_t>(out - buf));
   } else {
     bool overflow = false;
     auto put = [&](const auto& p) {
@@ -355,8 +355,8 @@ PyObject* write_pieces(const P&... pieces) noexcept {
     };
     (put(pieces), ...);
     if (overflow) out = buf + text_capacity + 1;
+    return text_to_str(buf, static_cast<std::size_t>(out - buf), (pieces.ascii && ...));
   }
-  return text_to_str(buf, static_cast<std::size_t>(out - buf), (pieces.ascii && ...));
 }
 
 template <class... P>
