@@ -121,18 +121,7 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
                  h = digits::byte_at(cp, 0), mi = digits::byte_at(cp, 3),
                  s = digits::byte_at(cp, 6);
   std::uint32_t nanos = 0;  // [0, 999999999]
-  if (n > 20) {
-    const char* f = p + 20;
-    const char* end = p + n - 1;  // 1 to 9 digits
-    for (const char* q = f; q < end; ++q) {
-      const unsigned digit = static_cast<unsigned char>(*q) - unsigned{'0'};
-      if (digit > 9) return false;
-      nanos = nanos * 10 + digit;
-    }
-    static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
-                                                10'000, 1'000,       100,        10,        1};
-    nanos *= scale[end - f];
-  }
+  if (n > 20 && !digits::parse_fraction(p + 20, p + n - 1, nanos)) return false;
   const auto year = static_cast<std::int32_t>(y1 * 100 + y2);
   const auto month = static_cast<std::uint8_t>(mo), day = static_cast<std::uint8_t>(d),
              hour = static_cast<std::uint8_t>(h), minute = static_cast<std::uint8_t>(mi),

@@ -27,6 +27,24 @@ constexpr bool parse_bounded(std::string_view s, unsigned max, unsigned& value) 
   return true;
 }
 
+// The digits after a decimal point, [p, end), as nanoseconds: 1 to 9 digits
+// (fewer are scaled up: ".5" is 500000000); false for any other length or a
+// byte that is no digit.
+constexpr bool parse_fraction(const char* p, const char* end, std::uint32_t& nanos) noexcept {
+  constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
+                                       10'000, 1'000,       100,        10,        1};
+  const auto length = static_cast<std::size_t>(end - p);
+  if (length == 0 || length > 9) return false;
+  std::uint32_t v = 0;  // [0, 999999999]
+  for (; p != end; ++p) {
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit > 9) return false;
+    v = v * 10 + digit;
+  }
+  nanos = v * scale[length];
+  return true;
+}
+
 // "00" "01" ... "99": two digits per lookup.
 inline constexpr char pairs[201] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"

@@ -148,17 +148,7 @@ constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
   f.minute = byte_at(cp, 3);
   f.second = byte_at(cp, 6);
   f.nanos = 0;
-  if (end > 19) {
-    for (std::size_t i = 20; i < end; ++i) {
-      const unsigned digit = static_cast<unsigned char>(p[i]) - unsigned{'0'};
-      if (digit > 9) return false;
-      f.nanos = f.nanos * 10 + digit;
-    }
-    static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
-                                                10'000, 1'000,       100,        10,        1};
-    f.nanos *= scale[end - 20];
-  }
-  return true;
+  return end == 19 || digits::parse_fraction(p + 20, p + end, f.nanos);
 }
 
 constexpr bool fixed_shape(std::string_view s) noexcept {

@@ -9,9 +9,6 @@ namespace {
 
 using digits::is_digit;
 
-constexpr std::uint32_t pow10[10] = {1,       10,        100,        1'000,       10'000,
-                                     100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
-
 // One or more digits at p, refused as soon as the value would exceed `max`
 // (so any number of leading zeros is fine); p ends after the last digit.
 constexpr bool parse_field(const char*& p, const char* end, unsigned max,
@@ -60,15 +57,7 @@ std::expected<Time, TimeError> Time::parse(std::string_view text) noexcept {
   }
   std::uint32_t nanos = 0;
   if (p != end) {
-    if (*p++ != '.') return fail;
-    const auto length = static_cast<std::size_t>(end - p);
-    if (length == 0 || length > 9) return fail;
-    std::uint32_t v = 0;  // [0, 999999999]
-    for (; p != end; ++p) {
-      if (!is_digit(*p)) return fail;
-      v = v * 10 + static_cast<std::uint32_t>(*p - '0');
-    }
-    nanos = v * pow10[9 - length];
+    if (*p++ != '.' || !digits::parse_fraction(p, end, nanos)) return fail;
   }
   return from_hms_nano(static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
                        static_cast<std::uint8_t>(s), nanos);
