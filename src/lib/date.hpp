@@ -133,7 +133,8 @@ struct Date {
 
   // Day of the year, 1-366.
   constexpr std::uint16_t ordinal() const noexcept {
-    constexpr std::uint16_t before[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    static constexpr std::uint16_t before[12] = {0,   31,  59,  90,  120, 151,
+                                                 181, 212, 243, 273, 304, 334};
     return static_cast<std::uint16_t>(before[month - 1] + day + (month > 2 && is_leap_year(year)));
   }
 

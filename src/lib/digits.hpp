@@ -31,8 +31,8 @@ constexpr bool parse_bounded(std::string_view s, unsigned max, unsigned& value) 
 // (fewer are scaled up: ".5" is 500000000); false for any other length or a
 // byte that is no digit.
 constexpr bool parse_fraction(const char* p, const char* end, std::uint32_t& nanos) noexcept {
-  constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
-                                       10'000, 1'000,       100,        10,        1};
+  static constexpr std::uint32_t scale[10] = {0,      100'000'000, 10'000'000, 1'000'000, 100'000,
+                                              10'000, 1'000,       100,        10,        1};
   const auto length = static_cast<std::size_t>(end - p);
   if (length == 0 || length > 9) return false;
   std::uint32_t v = 0;  // [0, 999999999]
@@ -44,6 +44,20 @@ constexpr bool parse_fraction(const char* p, const char* end, std::uint32_t& nan
   nanos = v * scale[length];
   return true;
 }
+
+// v / 10 when 10 divides v, else a number above UINT32_MAX / 10. The
+// product with the inverse of 5 modulo 2^32 is the exact quotient of any
+// multiple of 5, and the rotation halves it when it is even; any other input
+// leaves high bits set. A loop stripping trailing zeros then costs one
+// multiplication per digit instead of a test and a division.
+constexpr std::uint32_t exact_tenth(std::uint32_t v) noexcept {
+  return std::rotr(v * 0xCCCC'CCCDu, 1);
+}
+
+static_assert(exact_tenth(1'230) == 123 && exact_tenth(0) == 0);
+static_assert(exact_tenth(1'235) > UINT32_MAX / 10 && exact_tenth(1'231) > UINT32_MAX / 10);
+static_assert(exact_tenth(4'294'967'290u) == 429'496'729 &&
+              exact_tenth(4'294'967'295u) > UINT32_MAX / 10);
 
 // "00" "01" ... "99": two digits per lookup.
 inline constexpr char pairs[201] =

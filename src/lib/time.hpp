@@ -82,7 +82,8 @@ struct Time {
     out[0] = static_cast<char>('0' + t.nanosecond / 100'000'000);  // [0, 9]
     digits::write8(out + 1, t.nanosecond % 100'000'000);
     char* end = out + 9;
-    for (std::uint32_t v = t.nanosecond; v % 10 == 0; v /= 10) --end;  // not 0
+    for (std::uint32_t v = t.nanosecond, q; (q = digits::exact_tenth(v)) <= UINT32_MAX / 10; v = q)
+      --end;  // v is not 0
     return end;
   }
 
