@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "offset_date_time.hpp"
 
+#include <bit>
+
 #include "fault.hpp"
 
 namespace chronexa {
@@ -50,21 +52,60 @@ std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d
 // The local date and time are stored field by field, as Date and Time read
 // them back: built as two whole words (DateTime::make), the text waited about
 // 2 ns longer for them.
+//
+// Offsets in use are whole quarter hours, and for those the step to local
+// time is by fields (minutes with a carry into the hour, hours with a carry
+// into the day) and the offset's text comes from the same two numbers: no
+// divisions of the time of day or of the offset. Other offsets take the
+// general step.
 char* OffsetDateTime::write_text(char* out) const {
+  const std::int32_t seconds = offset.seconds;
+  const auto magnitude = static_cast<std::uint32_t>(seconds < 0 ? -seconds : seconds);  // <= 86400
+  // magnitude / 900 when 900 divides it, else a number above 86400 / 900: the
+  // exact quotient by the inverse of 225 modulo 2^32, then by 4 (the rotation
+  // brings any remainder into the top bits).
+  const std::uint32_t quarters = std::rotr(magnitude * 0x8765'4321u, 2);
+  const bool by_quarters = quarters <= 96;
+  const int hours = static_cast<int>(quarters / 4), minutes = static_cast<int>(quarters % 4) * 15;
   Date date = utc.date;
   int h = utc.time.hour, m = utc.time.minute, s = utc.time.second;
-  if (!detail::step_fields(date, h, m, s, offset.seconds))
-    fault("OffsetDateTime local representation out of range: OutOfRange");
+  bool in_range = true;
+  if (!by_quarters) {
+    in_range = detail::step_fields(date, h, m, s, seconds);
+  } else if (seconds >= 0) {
+    m += minutes;
+    const bool carry = m >= 60;
+    m -= carry ? 60 : 0;
+    h += hours + carry;
+    if (h >= 24) {
+      h -= 24;
+      in_range = detail::to_next_day(date);
+    }
+  } else {
+    m -= minutes;
+    const bool borrow = m < 0;
+    m += borrow ? 60 : 0;
+    h -= hours + borrow;
+    if (h < 0) {
+      h += 24;
+      in_range = detail::to_previous_day(date);
+    }
+  }
+  if (!in_range) fault("OffsetDateTime local representation out of range: OutOfRange");
   const Time time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
                   static_cast<std::uint8_t>(s), utc.time.nanosecond};
   out = date.write_text(out);
   *out++ = 'T';
   out = time.write_text(out);
-  if (offset.seconds == 0) {
+  if (!by_quarters) return offset.write_text(out);
+  if (seconds == 0) {
     *out++ = 'Z';
     return out;
   }
-  return offset.write_text(out);
+  *out++ = seconds < 0 ? '-' : '+';
+  out = digits::write2(out, static_cast<unsigned>(hours));
+  *out++ = ':';
+  return digits::write2(out, static_cast<unsigned>(minutes));
 }
 
 }  // namespace chronexa
