@@ -34,10 +34,11 @@ struct Time {
   // The longest text: "23:59:59.999999999".
   static constexpr std::size_t max_text_size = 18;
 
-  // The fields hash() feeds, in order: hour, minute, second, nanosecond (4 bytes).
+  // The fields hash() feeds, in order: hour, minute, second, nanosecond (4
+  // bytes). Hour and minute go in as one 16-bit number, as Date's month and day.
   template <class H>
   constexpr void hash_fields(H& h) const noexcept {
-    h.write(hour).write(minute).write(second).write(nanosecond);
+    h.write(static_cast<std::uint16_t>(hour | minute << 8)).write(second).write(nanosecond);
   }
 
   static constexpr std::expected<Time, TimeError> from_hms_nano(std::uint8_t hour,
