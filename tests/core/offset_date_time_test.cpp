@@ -47,16 +47,20 @@ TEST(OffsetDateTime, CalendarStepAgreesWithTimestamps) {
 
 // A local time out of range has no text and write_text reports the fault (the Python tests check
 // the rest of both range ends: conversions, messages, the instant).
+// Both ends, by an offset of whole quarter hours and by one that is not (two ways to local time).
 TEST(OffsetDateTime, NoTextOutOfRange) {
-  const auto v = ODT::from_utc(dt(INT32_MIN, 1, 1, 0, 30, 0), UtcOffset{-3'600});
-  EXPECT_FALSE(v.has_text());
-  char buf[ODT::max_text_size];
-  testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
-  EXPECT_THROW(v.write_text(buf), InternalFault);
-  const std::string report = testing::internal::GetCapturedStderr();
-  EXPECT_TRUE(report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
-              report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
-      << report;
+  for (const auto v : {ODT::from_utc(dt(INT32_MIN, 1, 1, 0, 30, 0), UtcOffset{-3'600}),
+                       ODT::from_utc(dt(INT32_MAX, 12, 31, 23, 59, 59), UtcOffset{1})}) {
+    EXPECT_FALSE(v.has_text());
+    char buf[ODT::max_text_size];
+    testing::internal::CaptureStderr();  // the fault's report, checked rather than printed
+    EXPECT_THROW(v.write_text(buf), InternalFault);
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(
+        report.starts_with("thread '") && report.contains("offset_date_time.cpp:") &&
+        report.ends_with(":\nOffsetDateTime local representation out of range: OutOfRange\n"))
+        << report;
+  }
 }
 
 // The direct read of the common shape ("T" after the date) agrees with the general rules (a space
