@@ -45,19 +45,44 @@ constexpr bool parse_fraction(const char* p, const char* end, std::uint32_t& nan
   return true;
 }
 
-// v / 10 when 10 divides v, else a number above UINT32_MAX / 10. The
-// product with the inverse of 5 modulo 2^32 is the exact quotient of any
-// multiple of 5, and the rotation halves it when it is even; any other input
-// leaves high bits set. A loop stripping trailing zeros then costs one
-// multiplication per digit instead of a test and a division.
-constexpr std::uint32_t exact_tenth(std::uint32_t v) noexcept {
-  return std::rotr(v * 0xCCCC'CCCDu, 1);
+// Whether 10^K divides v, and if so v becomes the quotient. 10^K = 2^K * 5^K:
+// the product with the inverse of 5^K modulo 2^32 is the exact quotient by
+// 5^K of any multiple of it, and rotating right by K divides that by 2^K when
+// its low K bits are zero. Any other v leaves high bits set, so the result
+// exceeds UINT32_MAX / 10^K. One multiplication, where a remainder and a
+// division take two; stripping trailing zeros is a loop over this.
+template <int K>
+constexpr bool divide_if_multiple(std::uint32_t& v) noexcept {
+  static_assert(K >= 1 && K <= 9);
+  constexpr std::uint32_t five_k = [] {
+    std::uint32_t p = 1;
+    for (int i = 0; i < K; ++i) p *= 5;
+    return p;
+  }();
+  constexpr std::uint32_t inverse = [] {  // Newton's iteration doubles the correct low bits
+    std::uint32_t x = five_k;                // five_k * five_k == 1 modulo 8
+    for (int i = 0; i < 4; ++i) x *= 2 - five_k * x;
+    return x;
+  }();
+  static_assert(five_k * inverse == 1);
+  const std::uint32_t q = std::rotr(v * inverse, K);
+  if (q > UINT32_MAX / (five_k << K)) return false;
+  v = q;
+  return true;
 }
 
-static_assert(exact_tenth(1'230) == 123 && exact_tenth(0) == 0);
-static_assert(exact_tenth(1'235) > UINT32_MAX / 10 && exact_tenth(1'231) > UINT32_MAX / 10);
-static_assert(exact_tenth(4'294'967'290u) == 429'496'729 &&
-              exact_tenth(4'294'967'295u) > UINT32_MAX / 10);
+// The quotient, or UINT32_MAX when 10^K does not divide v.
+template <int K>
+consteval std::uint32_t quotient_or_max(std::uint32_t v) {
+  return divide_if_multiple<K>(v) ? v : UINT32_MAX;
+}
+static_assert(quotient_or_max<1>(1'230) == 123 && quotient_or_max<1>(0) == 0);
+static_assert(quotient_or_max<1>(1'235) == UINT32_MAX && quotient_or_max<1>(1'231) == UINT32_MAX);
+static_assert(quotient_or_max<1>(4'294'967'290u) == 429'496'729);
+static_assert(quotient_or_max<3>(123'456'000) == 123'456 && quotient_or_max<3>(4'000) == 4);
+static_assert(quotient_or_max<3>(123'456'100) == UINT32_MAX &&
+              quotient_or_max<3>(123'456'500) == UINT32_MAX);
+static_assert(quotient_or_max<9>(0) == 0 && quotient_or_max<9>(999'999'999) == UINT32_MAX);
 
 // "00" "01" ... "99": two digits per lookup.
 inline constexpr char pairs[201] =
