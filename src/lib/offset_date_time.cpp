@@ -61,9 +61,10 @@ std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d
 char* OffsetDateTime::write_text(char* out) const {
   const std::int32_t seconds = offset.seconds;
   const auto magnitude = static_cast<std::uint32_t>(seconds < 0 ? -seconds : seconds);  // <= 86400
-  // magnitude / 900 when 900 divides it, else a number above 86400 / 900: the
-  // exact quotient by the inverse of 225 modulo 2^32, then by 4 (the rotation
-  // brings any remainder into the top bits).
+  // magnitude / 900 when 900 divides it, else a number above 86400 / 900:
+  // the product with the inverse of 225 modulo 2^32 is the exact quotient of
+  // a multiple of 225, and the rotation divides it by 4 (as in
+  // digits::divide_if_multiple).
   const std::uint32_t quarters = std::rotr(magnitude * 0x8765'4321u, 2);
   const bool by_quarters = quarters <= 96;
   const int hours = static_cast<int>(quarters / 4), minutes = static_cast<int>(quarters % 4) * 15;

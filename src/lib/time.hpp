@@ -73,8 +73,8 @@ struct Time {
     out = digits::write2(out, t.second);
     if (t.nanosecond == 0) return out;
     *out++ = '.';
-    // Whole microseconds (the precision of most clocks and databases, and of
-    // datetime) as six digits from three pairs; any other value as all nine
+    // Whole microseconds (the precision of datetime and of most databases) as
+    // six digits from three pairs; any other value as all nine
     // digits: the first, then eight from one word stored whole (the digits are
     // not read back from memory, a store-forwarding stall). Kept up to the
     // last non-zero digit. The end is found by branches on the value rather
