@@ -74,13 +74,13 @@ struct Time {
     if (t.nanosecond == 0) return out;
     *out++ = '.';
     // Whole microseconds (the precision of datetime and of most databases) as
-    // six digits from three pairs; any other value as all nine
-    // digits: the first, then eight from one word stored whole (the digits are
-    // not read back from memory, a store-forwarding stall). Kept up to the
-    // last non-zero digit. The end is found by branches on the value rather
-    // than from the digits: a caller allocates its str by the length, so the
-    // length should not wait for the conversion, and values of one precision
-    // take the same branches, which are then predicted.
+    // six digits from three pairs; any other value as all nine digits: the
+    // first, then eight from one word stored whole (the digits are not read
+    // back from memory, a store-forwarding stall). Kept up to the last non-zero
+    // digit. The end is found by branches on the value rather than from the
+    // digits: a caller allocates its str by the length, so the length should
+    // not wait for the conversion, and values of one precision take the same
+    // branches, which are then predicted.
     std::uint32_t v = t.nanosecond;
     char* end;
     if (digits::divide_if_multiple<3>(v)) {  // v is now the microseconds
