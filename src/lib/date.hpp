@@ -125,12 +125,11 @@ struct Date {
     return from_days_since_unix_epoch(t);
   }
 
+  // Monday is 0. 784353144339 = 2 (mod 7) and 1970-01-01 was a Thursday (3),
+  // so +1 gives its number; computed rather than looked up, as GCC builds a
+  // local table on the stack on every call.
   constexpr Weekday weekday() const noexcept {
-    constexpr Weekday from_thursday[7] = {Weekday::Thursday, Weekday::Friday, Weekday::Saturday,
-                                          Weekday::Sunday,   Weekday::Monday, Weekday::Tuesday,
-                                          Weekday::Wednesday};
-    // 784353144339 = 2 (mod 7), so +5 puts 1970-01-01 at index 0.
-    return from_thursday[(shifted_days() + 5) % 7];
+    return static_cast<Weekday>((shifted_days() + 1) % 7);
   }
 
   // Day of the year, 1-366.
