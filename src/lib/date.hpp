@@ -93,7 +93,7 @@ struct Date {
   // day go in as one 16-bit number, the month in its low byte: the same bytes
   // in the same order, which the compiler then reads with one load.
   template <class H>
-  constexpr void hash_fields(H& h) const noexcept {
+  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
     h.write(year).write(static_cast<std::uint16_t>(month | day << 8));
   }
 

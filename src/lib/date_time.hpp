@@ -35,7 +35,7 @@ struct DateTime {
 
   // The fields hash() feeds, in order: the date's, then the time's.
   template <class H>
-  constexpr void hash_fields(H& h) const noexcept {
+  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
     h.write(date).write(time);
   }
 

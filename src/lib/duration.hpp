@@ -25,7 +25,7 @@ struct Duration {
 
   // The fields hash() feeds, in order: the 16 bytes of the count.
   template <class H>
-  constexpr void hash_fields(H& h) const noexcept {
+  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
     h.write(nanos);
   }
 

@@ -114,7 +114,7 @@ struct OffsetDateTime {
 
   // The fields hash() feeds, in order: the UTC date-time's, then the offset's.
   template <class H>
-  constexpr void hash_fields(H& h) const noexcept {
+  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
     h.write(utc).write(offset);
   }
 

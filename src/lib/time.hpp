@@ -37,7 +37,7 @@ struct Time {
   // The fields hash() feeds, in order: hour, minute, second, nanosecond (4
   // bytes). Hour and minute go in as one 16-bit number, as Date's month and day.
   template <class H>
-  constexpr void hash_fields(H& h) const noexcept {
+  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
     h.write(static_cast<std::uint16_t>(hour | minute << 8)).write(second).write(nanosecond);
   }
 

@@ -28,7 +28,7 @@ struct UtcOffset {
 
   // The fields hash() feeds, in order: the seconds (4 bytes).
   template <class H>
-  constexpr void hash_fields(H& h) const noexcept {
+  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
     h.write(seconds);
   }
 
