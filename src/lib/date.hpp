@@ -141,8 +141,8 @@ struct Date {
 
   // Writes "YYYY-MM-DD" (year zero-padded to four characters, a minus sign
   // counting towards them) and returns the end; `out` needs max_text_size
-  // bytes.
-  char* write_text(char* out) const noexcept {
+  // bytes. Inlined by force, as Time::write_text.
+  [[gnu::always_inline]] char* write_text(char* out) const noexcept {
     const Date d = *this;  // the stores through `out` may alias *this
     if (d.year >= 0 && d.year <= 9999) [[likely]] {
       out = digits::write4(out, static_cast<unsigned>(d.year));
