@@ -66,11 +66,19 @@ PyObject* weekday(PyObject* self, PyObject*) { return weekday_object(self_value(
 
 PyObject* ordinal(PyObject* self, PyObject*) { return to_python(self_value(self).ordinal()); }
 
+// Out of line on purpose: inlined, GCC assembles the expected<Date> on the
+// stack from a 4-byte and a 2-byte store and reads it back as 8 bytes, a
+// store-forwarding stall (1.5 ns of the 23 ns call); returned from a call, it
+// comes back in registers.
+[[gnu::noinline]] std::expected<Date, DateError> moved(const Date& d, std::int64_t days) noexcept {
+  return d.add_days(days);
+}
+
 PyObject* add_days(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   static constexpr FunctionDescription desc{"Date", "add_days", days_param, 1};
   std::int64_t days;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, days)) return nullptr;
-  return to_python(self_value(self).add_days(days), "Date out of range: ");
+  return to_python(moved(self_value(self), days), "Date out of range: ");
 }
 
 // ---- protocol ----
