@@ -297,8 +297,9 @@ static_assert(count(0) == 1 && count(9) == 1 && count(10) == 2 && count(99) == 2
               count(100) == 3 && count(999'999'999) == 9 && count(1'000'000'000) == 10 &&
               count(UINT64_MAX) == 20);
 
-// A signed value in decimal: a '-' for negative values, no padding.
-inline char* write_i64(char* out, std::int64_t v) noexcept {
+// A signed value in decimal: a '-' for negative values, no padding. Inlined by
+// force, as write_u64.
+[[gnu::always_inline]] inline char* write_i64(char* out, std::int64_t v) noexcept {
   std::uint64_t mag = static_cast<std::uint64_t>(v);
   if (v < 0) {
     *out++ = '-';
