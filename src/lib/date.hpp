@@ -112,13 +112,15 @@ struct Date {
   static constexpr std::expected<Date, DateError> from_days_since_unix_epoch(
       std::int64_t days) noexcept;
 
+  // Whether the date `days` later lies within the first 28 days of the same
+  // month (every month has them), where the day alone moves: no day-count
+  // conversion either way.
+  constexpr bool moves_within_month(std::int64_t days) const noexcept {
+    return days >= -27 && days <= 27 && day + days >= 1 && day + days <= 28;
+  }
+
   constexpr std::expected<Date, DateError> add_days(std::int64_t days) const noexcept {
-    // Within the first 28 days of the same month (every month has them): the
-    // day alone moves, no day-count conversion either way.
-    if (days >= -27 && days <= 27) {
-      const std::int64_t d = day + days;
-      if (d >= 1 && d <= 28) return make(year, month, static_cast<std::uint8_t>(d));
-    }
+    if (moves_within_month(days)) return make(year, month, static_cast<std::uint8_t>(day + days));
     std::int64_t t;
     if (__builtin_add_overflow(days_since_unix_epoch(), days, &t))
       return std::unexpected(DateError::OutOfRange);

@@ -71,11 +71,11 @@ std::expected<DateTime, DateError> DateTime::add_duration(Duration d) const noex
       rem += nanos_per_day;
     }
     if (days == 0) return DateTime{date, time_of_day(rem)};
-    // Within the first 28 days of the month the day alone moves, as in
-    // Date::add_days (whose far path, inlined here, would assemble its result
-    // in memory); otherwise the day count is converted back.
-    if (const std::int64_t day = date.day + days; day >= 1 && day <= 28)
-      return DateTime{{date.year, date.month, static_cast<std::uint8_t>(day)}, time_of_day(rem)};
+    // As in Date::add_days, whose far path, inlined here, would assemble its
+    // result in memory.
+    if (date.moves_within_month(days))
+      return DateTime{{date.year, date.month, static_cast<std::uint8_t>(date.day + days)},
+                      time_of_day(rem)};
     const auto moved = date_of_day(date.days_since_unix_epoch() + days);  // cannot overflow
     if (!moved) return std::unexpected(moved.error());
     return DateTime{*moved, time_of_day(rem)};

@@ -70,28 +70,9 @@ char* OffsetDateTime::write_text(char* out) const {
   const int hours = static_cast<int>(quarters / 4), minutes = static_cast<int>(quarters % 4) * 15;
   Date date = utc.date;
   int h = utc.time.hour, m = utc.time.minute, s = utc.time.second;
-  bool in_range = true;
-  if (!by_quarters) {
-    in_range = detail::step_fields(date, h, m, s, seconds);
-  } else if (seconds >= 0) {
-    m += minutes;
-    const bool carry = m >= 60;
-    m -= carry ? 60 : 0;
-    h += hours + carry;
-    if (h >= 24) {
-      h -= 24;
-      in_range = detail::to_next_day(date);
-    }
-  } else {
-    m -= minutes;
-    const bool borrow = m < 0;
-    m += borrow ? 60 : 0;
-    h -= hours + borrow;
-    if (h < 0) {
-      h += 24;
-      in_range = detail::to_previous_day(date);
-    }
-  }
+  const int sign = seconds < 0 ? -1 : 1;
+  const bool in_range = by_quarters ? detail::step_minutes(date, h, m, sign * hours, sign * minutes)
+                                    : detail::step_fields(date, h, m, s, seconds);
   if (!in_range) fault("OffsetDateTime local representation out of range: OutOfRange");
   const Time time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
                   static_cast<std::uint8_t>(s), utc.time.nanosecond};

@@ -191,24 +191,12 @@ std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexc
     const auto offset = static_cast<std::int32_t>(f.offset_hours * 3600 + f.offset_minutes * 60);
     // UTC = local - offset, field by field (the offset is whole minutes, the
     // seconds stay): what from_local computes, without its divisions.
-    const int sign = f.negative ? -1 : 1;
-    int m = static_cast<int>(f.minute) - sign * static_cast<int>(f.offset_minutes);
-    int h = static_cast<int>(f.hour) - sign * static_cast<int>(f.offset_hours);
-    if (m < 0) {
-      m += 60;
-      --h;
-    } else if (m >= 60) {
-      m -= 60;
-      ++h;
-    }
+    const int sign = f.negative ? 1 : -1;
+    int h = f.hour, m = f.minute;
     Date d{f.year, month, day};
-    if (h < 0) {
-      h += 24;
-      if (!detail::to_previous_day(d)) return std::nullopt;
-    } else if (h >= 24) {
-      h -= 24;
-      if (!detail::to_next_day(d)) return std::nullopt;
-    }
+    if (!detail::step_minutes(d, h, m, sign * static_cast<int>(f.offset_hours),
+                              sign * static_cast<int>(f.offset_minutes)))
+      return std::nullopt;
     std::optional<OffsetDateTime> out{std::in_place, DateTime{},
                                       UtcOffset{f.negative ? -offset : offset}};
     detail::store_whole(out->utc,
