@@ -40,30 +40,11 @@ constexpr bool parse_year(std::string_view s, std::int32_t& year) noexcept {
   return true;
 }
 
-}  // namespace
-
 // date = year "-" month "-" day, where year = ["+" / "-"] 1*DIGIT and
 // month, day = 1*DIGIT; the separators are the '-' bytes after position 0.
-std::expected<Date, DateError> Date::parse(std::string_view text) noexcept {
+// Out of line, so that the canonical path in Date::parse sets up no frame.
+[[gnu::noinline]] std::expected<Date, DateError> parse_general(std::string_view text) noexcept {
   constexpr auto fail = std::unexpected(DateError::InvalidDate);
-  // The canonical shape "YYYY-MM-DD" is read directly; any other falls
-  // through to the general rules, which accept it too.
-  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    unsigned v[8];
-    const char* p = text.data();
-    const unsigned at[8] = {0, 1, 2, 3, 5, 6, 8, 9};
-    bool digits = true;
-    for (int i = 0; i < 8; ++i) {
-      v[i] = static_cast<unsigned>(p[at[i]] - '0');
-      digits &= v[i] <= 9;
-    }
-    if (digits) {
-      const unsigned month = v[4] * 10 + v[5], day = v[6] * 10 + v[7];
-      if (month > 12 || day > 31) return fail;
-      return from_ymd(static_cast<std::int32_t>(v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3]),
-                      static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
-    }
-  }
   if (text.empty()) return fail;
   const std::size_t first = text.find('-', 1);
   if (first == std::string_view::npos) return fail;
@@ -76,7 +57,26 @@ std::expected<Date, DateError> Date::parse(std::string_view text) noexcept {
       !parse_bounded(text.substr(first + 1, second - first - 1), 12, month) ||
       !parse_bounded(text.substr(second + 1), 31, day))
     return fail;
-  return from_ymd(year, static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
+  return Date::from_ymd(year, static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
+}
+
+}  // namespace
+
+std::expected<Date, DateError> Date::parse(std::string_view text) noexcept {
+  // The canonical shape "YYYY-MM-DD" is read as two overlapping words; any
+  // other falls through to the general rules, which accept it too.
+  if (text.size() == 10) {
+    constexpr digits::Shape head("0000-00-"), tail("00-00-00");
+    const std::uint64_t a = digits::load8(text.data(), 0), b = digits::load8(text.data(), 2);
+    if ((head.deviation(a) | tail.deviation(b)) == 0) {
+      const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b);
+      const unsigned month = digits::byte_at(ap, 5), day = digits::byte_at(bp, 6);
+      return from_ymd(
+          static_cast<std::int32_t>(digits::byte_at(ap, 0) * 100 + digits::byte_at(ap, 2)),
+          static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day));
+    }
+  }
+  return parse_general(text);
 }
 
 }  // namespace chronexa

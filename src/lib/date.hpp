@@ -101,7 +101,7 @@ struct Date {
                                                            std::uint8_t day) noexcept {
     if (month < 1 || month > 12 || day < 1 || day > days_in_month(year, month))
       return std::unexpected(DateError::InvalidDate);
-    return Date{year, month, day};
+    return make(year, month, day);
   }
 
   // Days since 1970-01-01; never fails.
