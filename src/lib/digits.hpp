@@ -140,33 +140,47 @@ constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
 }
 
 // Eight bytes in which '0' stands for any digit, '?' for any byte and every
-// other byte for itself, as masks over a loaded word.
+// other byte for itself, as constants over a loaded word.
 struct Shape {
-  std::uint64_t mask = 0, want = 0, high = 0, six = 0;
+  std::uint64_t want = 0, bias = 0, checked = 0;
 
   consteval Shape(const char (&shape)[9]) {
     for (std::size_t k = 0; k < 8; ++k) {
       const auto c = static_cast<std::uint64_t>(static_cast<unsigned char>(shape[k]));
-      if (c == '0') {
-        high |= std::uint64_t{0xF0} << (8 * k);
-        six |= std::uint64_t{0x06} << (8 * k);
-      } else if (c != '?') {
-        mask |= std::uint64_t{0xFF} << (8 * k);
-        want |= c << (8 * k);
-      }
+      if (c == '?') continue;
+      want |= (c == '0' ? 0x30 : c) << (8 * k);
+      bias |= std::uint64_t{c == '0' ? 0x76u : 0x7Fu} << (8 * k);
+      checked |= std::uint64_t{0x80} << (8 * k);
     }
-    mask |= high;
-    want |= 0x3030'3030'3030'3030 & high;
   }
 
-  // Zero when the word matches: every fixed byte is itself, and every digit
-  // byte is 0x30-0x39, high nibble 3 and still 3 after adding 6 (no byte
-  // carries into the next). Deviations of several words are or-ed and tested
-  // once.
+  // Zero when the word matches. x = w ^ want is 0-9 at a digit byte and 0 at
+  // a fixed byte when they match; adding the bias (0x76, 0x7F) sets the high
+  // bit of any larger byte, and x itself has it set where the sum would carry
+  // out. A carry into the next byte comes only from a byte that is flagged
+  // already. Deviations of several words are or-ed and tested once.
   constexpr std::uint64_t deviation(std::uint64_t w) const noexcept {
-    return ((w & mask) ^ want) | (((w + six) & high) ^ (0x3030'3030'3030'3030 & high));
+    const std::uint64_t x = w ^ want;
+    return ((x + bias) | x) & checked;
   }
 };
+
+// Every byte value at a digit, a fixed and a free position, the rest matching.
+consteval bool shape_decides_every_byte() {
+  constexpr Shape shape("0-?00:00");
+  for (std::uint64_t b = 0; b < 256; ++b) {
+    const std::uint64_t base = 0x3030'3A30'3030'2D35;  // "5-000:00"
+    const bool digit = b >= '0' && b <= '9';
+    if ((shape.deviation((base & ~std::uint64_t{0xFF}) | b) == 0) != digit) return false;
+    if ((shape.deviation((base & ~(std::uint64_t{0xFF} << 8)) | b << 8) == 0) != (b == '-'))
+      return false;
+    if (shape.deviation((base & ~(std::uint64_t{0xFF} << 16)) | b << 16) != 0) return false;
+    if ((shape.deviation((base & ~(std::uint64_t{0xFF} << 56)) | b << 56) == 0) != digit)
+      return false;
+  }
+  return true;
+}
+static_assert(shape_decides_every_byte());
 
 // Every two-digit number of a word whose digits matched a Shape: byte k of
 // the result is the number written at bytes k and k + 1 (all eight pairs
