@@ -6,7 +6,7 @@ import operator
 
 import pytest
 
-from chronexa import Date, DateTime, Time, Weekday
+from chronexa import Date, DateTime, Duration, Time, Weekday
 
 NEW = "Date.__new__()"
 TOO_LARGE = "Python int too large to convert to C long"
@@ -71,6 +71,11 @@ def test_method_arguments():
     assert fields(Date.from_days_since_unix_epoch(days=-1)) == (1969, 12, 31)
     assert fields(DAY.add_days(days=-1)) == (2023, 12, 31)
     assert fields(Date.add_days(DAY, days=Index(1))) == fields(DAY.add_days(True)) == (2024, 1, 2)
+    # 128-bit counts: exact ints of one digit are read inline, everything else by __index__
+    ns = Duration.nanoseconds
+    big = type("I", (int,), {})(2**100)  # an int subclass
+    assert ns(Index(2**100)).total_nanos() == ns(big).total_nanos() == 2**100
+    assert [ns(v).total_nanos() for v in (True, -(2**30), 2**30 - 1)] == [1, -(2**30), 2**30 - 1]
 
 
 class Index:
