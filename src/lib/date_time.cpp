@@ -177,7 +177,7 @@ bool parse_fixed(std::string_view text, std::optional<DateTime>& out) noexcept {
                  h = digits::byte_at(cp, 0), mi = digits::byte_at(cp, 3),
                  s = digits::byte_at(cp, 6);
   std::uint32_t nanos = 0;  // [0, 999999999]
-  if (n > 20 && !digits::parse_fraction(p + 20, p + n - 1, nanos)) return false;
+  if (n > 20 && !digits::parse_fraction_word(p + 20, p + n - 1, nanos)) return false;
   const auto year = static_cast<std::int32_t>(y1 * 100 + y2);
   const auto month = static_cast<std::uint8_t>(mo), day = static_cast<std::uint8_t>(d),
              hour = static_cast<std::uint8_t>(h), minute = static_cast<std::uint8_t>(mi),

@@ -149,7 +149,7 @@ struct Fixed {
   f.minute = byte_at(cp, 3);
   f.second = byte_at(cp, 6);
   f.nanos = 0;
-  return end == 19 || digits::parse_fraction(p + 20, p + end, f.nanos);
+  return end == 19 || digits::parse_fraction_word(p + 20, p + end, f.nanos);
 }
 
 constexpr bool fixed_shape(std::string_view s) noexcept {

@@ -57,7 +57,11 @@ std::expected<Time, TimeError> Time::parse(std::string_view text) noexcept {
   }
   std::uint32_t nanos = 0;
   if (p != end) {
-    if (*p++ != '.' || !digits::parse_fraction(p, end, nanos)) return fail;
+    if (*p++ != '.') return fail;
+    // Eight bytes of the text end at `end` when it is long enough.
+    if (!(text.size() >= 8 ? digits::parse_fraction_word(p, end, nanos)
+                           : digits::parse_fraction(p, end, nanos)))
+      return fail;
   }
   return from_hms_nano(static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
                        static_cast<std::uint8_t>(s), nanos);

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "time.hpp"
 
+#include "digits.hpp"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <format>
 #include <string>
 
@@ -41,6 +44,23 @@ TEST(Time, TextAndParseSweep) {
                               (frac.empty() ? "" : "." + frac);
     ASSERT_EQ(Time::parse(other), t) << other;
   }
+}
+
+// The word-at-a-time fraction reader against the digit loop: every byte value
+// at every place of 0 to 10 digits, after bytes that must not matter.
+TEST(Time, FractionReadersAgree) {
+  for (std::size_t length = 0; length <= 10; ++length)
+    for (std::size_t at = 0; at < std::max<std::size_t>(length, 1); ++at)
+      for (int b = 0; b < 256; ++b) {
+        std::string s(12, '\xFF');  // the bytes before the digits
+        for (std::size_t k = 0; k < length; ++k) s += static_cast<char>('1' + (k + at) % 9);
+        if (length > 0) s[12 + at] = static_cast<char>(b);
+        const char* p = s.data() + 12;
+        std::uint32_t loop = 1, word = 2;
+        const bool ok = digits::parse_fraction(p, p + length, loop);
+        ASSERT_EQ(digits::parse_fraction_word(p, p + length, word), ok) << length << " " << b;
+        if (ok) ASSERT_EQ(word, loop);
+      }
 }
 
 }  // namespace
