@@ -162,48 +162,40 @@ static_assert(!fixed_shape("2024-01-05T12:30:45+5:30"));
 static_assert(!fixed_shape("2024-01-05T12:30:45.1234567890Z"));
 static_assert(!fixed_shape("2024-01-05 12:30:45Z"));
 
-}  // namespace
+// The value of text of the fixed shape, or nothing when a field is out of
+// range. Only the verdicts of the checks are used: building the values from
+// the fields keeps them in registers (no expected<> assembled in memory).
+[[gnu::always_inline]] inline std::optional<OffsetDateTime> from_fixed(const Fixed& f) noexcept {
+  const auto month = static_cast<std::uint8_t>(f.month), day = static_cast<std::uint8_t>(f.day);
+  const auto hour = static_cast<std::uint8_t>(f.hour);
+  const auto minute = static_cast<std::uint8_t>(f.minute);
+  const auto second = static_cast<std::uint8_t>(f.second);
+  if (!Date::from_ymd(f.year, month, day) || !Time::from_hms_nano(hour, minute, second, f.nanos) ||
+      f.offset_hours > 23 || f.offset_minutes > 59)
+    return std::nullopt;
+  const auto offset = static_cast<std::int32_t>(f.offset_hours * 3600 + f.offset_minutes * 60);
+  // UTC = local - offset, field by field (the offset is whole minutes, the
+  // seconds stay): what from_local computes, without its divisions.
+  const int sign = f.negative ? 1 : -1;
+  int h = f.hour, m = f.minute;
+  Date d{f.year, month, day};
+  if (!detail::step_minutes(d, h, m, sign * static_cast<int>(f.offset_hours),
+                            sign * static_cast<int>(f.offset_minutes)))
+    return std::nullopt;
+  std::optional<OffsetDateTime> out{std::in_place, DateTime{},
+                                    UtcOffset{f.negative ? -offset : offset}};
+  detail::store_whole(out->utc, DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
+                                               static_cast<std::uint8_t>(m), second, f.nanos));
+  return out;
+}
 
-// text      = *WSP-U date ("T" / " ") time offset *WSP-U
-// time-part = time offset, where the offset is a final "Z"/"z", or else
-//             begins at the last "+" or "-"
-std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexcept {
+// Any text but the untrimmed fixed shape: out of line, so that parse() is the
+// fixed-shape path alone (seven instructions fewer there, no merged state).
+[[gnu::noinline]] std::optional<OffsetDateTime> parse_other(std::string_view text) noexcept {
   // Text of the fixed shape begins with a digit and ends with a letter or a
-  // digit, so trimming leaves it as it is: it is tried untrimmed first.
-  Fixed f;
-  bool fixed = read_fixed(text, f);
-  std::string_view s = text;
-  if (!fixed) {
-    s = trim(text);
-    fixed = s.size() != text.size() && read_fixed(s, f);
-  }
-  if (fixed) {
-    // Only the verdicts of the checks are used: building the values from the
-    // fields keeps them in registers (no expected<> assembled in memory).
-    const auto month = static_cast<std::uint8_t>(f.month), day = static_cast<std::uint8_t>(f.day);
-    const auto hour = static_cast<std::uint8_t>(f.hour);
-    const auto minute = static_cast<std::uint8_t>(f.minute);
-    const auto second = static_cast<std::uint8_t>(f.second);
-    if (!Date::from_ymd(f.year, month, day) ||
-        !Time::from_hms_nano(hour, minute, second, f.nanos) || f.offset_hours > 23 ||
-        f.offset_minutes > 59)
-      return std::nullopt;
-    const auto offset = static_cast<std::int32_t>(f.offset_hours * 3600 + f.offset_minutes * 60);
-    // UTC = local - offset, field by field (the offset is whole minutes, the
-    // seconds stay): what from_local computes, without its divisions.
-    const int sign = f.negative ? 1 : -1;
-    int h = f.hour, m = f.minute;
-    Date d{f.year, month, day};
-    if (!detail::step_minutes(d, h, m, sign * static_cast<int>(f.offset_hours),
-                              sign * static_cast<int>(f.offset_minutes)))
-      return std::nullopt;
-    std::optional<OffsetDateTime> out{std::in_place, DateTime{},
-                                      UtcOffset{f.negative ? -offset : offset}};
-    detail::store_whole(out->utc,
-                        DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
-                                       static_cast<std::uint8_t>(m), second, f.nanos));
-    return out;
-  }
+  // digit, so trimming leaves it as it is: trimmed text is tried again.
+  const std::string_view s = trim(text);
+  if (Fixed f; s.size() != text.size() && read_fixed(s, f)) return from_fixed(f);
   std::size_t split = s.find('T');
   if (split == std::string_view::npos) split = s.find(' ');
   if (split == std::string_view::npos) return std::nullopt;
@@ -223,9 +215,19 @@ std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexc
   const auto offset = read_offset(rest.substr(sign));
   if (!offset) return std::nullopt;
 
-  const auto value = from_local(*date, *time, *offset);
+  const auto value = OffsetDateTime::from_local(*date, *time, *offset);
   if (!value) return std::nullopt;
   return *value;
+}
+
+}  // namespace
+
+// text      = *WSP-U date ("T" / " ") time offset *WSP-U
+// time-part = time offset, where the offset is a final "Z"/"z", or else
+//             begins at the last "+" or "-"
+std::optional<OffsetDateTime> OffsetDateTime::parse(std::string_view text) noexcept {
+  if (Fixed f; read_fixed(text, f)) return from_fixed(f);
+  return parse_other(text);
 }
 
 }  // namespace chronexa
