@@ -80,8 +80,18 @@ struct DateTime {
 
   // self - other, exact. The seconds differ by less than 2^57, so only their
   // difference is widened: one 64 x 64 -> 128-bit product.
+  //
+  // Within one month, as neighbouring stamps mostly are, the days apart are
+  // the days of the month apart: no day counts.
   constexpr Duration difference(const DateTime& other) const noexcept {
-    return {mul_wide(unix_timestamp() - other.unix_timestamp(), 1'000'000'000) +
+    std::int64_t days;
+    if (date.year == other.date.year && date.month == other.date.month)
+      days = std::int64_t{date.day} - other.date.day;
+    else days = date.days_since_unix_epoch() - other.date.days_since_unix_epoch();
+    const std::int64_t seconds = days * 86'400 +
+                                 (std::int64_t{time.seconds_since_midnight()} -
+                                  std::int64_t{other.time.seconds_since_midnight()});
+    return {mul_wide(seconds, 1'000'000'000) +
             (std::int64_t{time.nanosecond} - std::int64_t{other.time.nanosecond})};
   }
 

@@ -46,8 +46,9 @@ TEST(DateTime, FromUnixTimestampSplitsAndChecksTheRange) {
 }
 
 // Random instants (anywhere, near the one before, near a range end) against exact 128-bit
-// arithmetic: count, text read back, packed-field order, add_duration. Durations that fit 64
-// bits move the time of day, longer ones take the 128-bit route; neither may wrap.
+// arithmetic: count, text read back, packed-field order, difference from the one before (often
+// in the same month), add_duration. Durations that fit 64 bits move the time of day, longer
+// ones take the 128-bit route; neither may wrap.
 TEST(DateTime, AgreesWithExactNanosecondArithmetic) {
   std::mt19937_64 rng(20240101);
   std::uniform_int_distribution<std::int64_t> secs(lo, hi), near(-100'000, 100'000);
@@ -67,6 +68,7 @@ TEST(DateTime, AgreesWithExactNanosecondArithmetic) {
     ASSERT_EQ(dt->unix_timestamp_nanos(), expected) << s << " " << n;
     ASSERT_EQ(DateTime::parse(text(dt)), std::optional(*dt)) << text(dt);
     ASSERT_EQ(*dt <=> prev, expected <=> prev.unix_timestamp_nanos()) << text(dt) << text(prev);
+    ASSERT_EQ(dt->difference(prev).nanos, expected - prev.unix_timestamp_nanos()) << text(dt);
     prev = *dt;
     const i128 d = std::uniform_int_distribution<std::int64_t>(-spans[i % 4], spans[i % 4])(rng);
     const i128 dur = i % 5 == 0   ? INT64_MIN + i
