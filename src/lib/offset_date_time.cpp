@@ -54,10 +54,9 @@ std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d
 // 2 ns longer for them.
 //
 // Offsets in use are whole quarter hours, and for those the step to local
-// time is by fields (minutes with a carry into the hour, hours with a carry
-// into the day) and the offset's text comes from the same two numbers: no
-// divisions of the time of day or of the offset. Other offsets take the
-// general step.
+// time is in minutes of the day, with a carry into the date, and the offset's
+// text comes from the quarter count: no divisions of the whole time of day or
+// of the offset. Other offsets take the general step.
 char* OffsetDateTime::write_text(char* out) const {
   const std::int32_t seconds = offset.seconds;
   const auto magnitude = static_cast<std::uint32_t>(seconds < 0 ? -seconds : seconds);  // <= 86400
@@ -70,9 +69,16 @@ char* OffsetDateTime::write_text(char* out) const {
   const int hours = static_cast<int>(quarters / 4), minutes = static_cast<int>(quarters % 4) * 15;
   Date date = utc.date;
   int h = utc.time.hour, m = utc.time.minute, s = utc.time.second;
-  const int sign = seconds < 0 ? -1 : 1;
-  const bool in_range = by_quarters ? detail::step_minutes(date, h, m, sign * hours, sign * minutes)
-                                    : detail::step_fields(date, h, m, s, seconds);
+  bool in_range;
+  if (by_quarters) {
+    const int shift = static_cast<int>(quarters) * 15;  // minutes, <= 1440
+    int local = h * 60 + m + (seconds < 0 ? -shift : shift);  // [-1440, 2880)
+    in_range = detail::carry_minutes(date, local);
+    h = static_cast<int>(static_cast<unsigned>(local) / 60);
+    m = static_cast<int>(static_cast<unsigned>(local) % 60);
+  } else {
+    in_range = detail::step_fields(date, h, m, s, seconds);
+  }
   if (!in_range) fault("OffsetDateTime local representation out of range: OutOfRange");
   const Time time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
                   static_cast<std::uint8_t>(s), utc.time.nanosecond};

@@ -82,21 +82,17 @@ constexpr bool step_fields(Date& d, int& h, int& m, int& s, std::int32_t delta) 
   return in_range;
 }
 
-// Moves a date, hour and minute by `hours` and `minutes` of one sign
-// (|minutes| < 60, |hours| <= 24), in place: the step between local time and
-// UTC for an offset of whole minutes, by fields with a carry into the hour and
-// the day, without the divisions of step_fields; false past the range ends.
-constexpr bool step_minutes(Date& d, int& h, int& m, int hours, int minutes) noexcept {
-  m += minutes;
-  const int carry = (m >= 60) - (m < 0);
-  m -= 60 * carry;
-  h += hours + carry;
-  if (h < 0) {
-    h += 24;
+// Carries a minute of the day in [-1440, 2880) into the date, in place: a day
+// back or on when it lies before or after the day; false past the range ends.
+// The step between local time and UTC for an offset of whole minutes, with
+// no division of the whole time of day (step_fields).
+constexpr bool carry_minutes(Date& d, int& minute) noexcept {
+  if (minute < 0) {
+    minute += 1440;
     return to_previous_day(d);
   }
-  if (h >= 24) {
-    h -= 24;
+  if (minute >= 1440) {
+    minute -= 1440;
     return to_next_day(d);
   }
   return true;

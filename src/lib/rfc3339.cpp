@@ -173,19 +173,19 @@ static_assert(!fixed_shape("2024-01-05 12:30:45Z"));
   if (!Date::from_ymd(f.year, month, day) || !Time::from_hms_nano(hour, minute, second, f.nanos) ||
       f.offset_hours > 23 || f.offset_minutes > 59)
     return std::nullopt;
-  const auto offset = static_cast<std::int32_t>(f.offset_hours * 3600 + f.offset_minutes * 60);
-  // UTC = local - offset, field by field (the offset is whole minutes, the
-  // seconds stay): what from_local computes, without its divisions.
-  const int sign = f.negative ? 1 : -1;
-  int h = f.hour, m = f.minute;
+  // UTC = local - offset in minutes of the day (the offset is whole minutes,
+  // the seconds stay), the date moved by the day carried: what from_local
+  // computes, without its divisions of the whole time of day.
+  const auto magnitude = static_cast<int>(f.offset_hours * 60 + f.offset_minutes);
+  const int offset = f.negative ? -magnitude : magnitude;
+  int utc = static_cast<int>(f.hour * 60 + f.minute) - offset;  // (-1440, 2880)
   Date d{f.year, month, day};
-  if (!detail::step_minutes(d, h, m, sign * static_cast<int>(f.offset_hours),
-                            sign * static_cast<int>(f.offset_minutes)))
-    return std::nullopt;
-  std::optional<OffsetDateTime> out{std::in_place, DateTime{},
-                                    UtcOffset{f.negative ? -offset : offset}};
-  detail::store_whole(out->utc, DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(h),
-                                               static_cast<std::uint8_t>(m), second, f.nanos));
+  if (!detail::carry_minutes(d, utc)) return std::nullopt;
+  const auto minutes = static_cast<unsigned>(utc);
+  std::optional<OffsetDateTime> out{std::in_place, DateTime{}, UtcOffset{offset * 60}};
+  detail::store_whole(
+      out->utc, DateTime::make(d.year, d.month, d.day, static_cast<std::uint8_t>(minutes / 60),
+                               static_cast<std::uint8_t>(minutes % 60), second, f.nanos));
   return out;
 }
 
