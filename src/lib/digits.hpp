@@ -45,42 +45,6 @@ constexpr bool parse_fraction(const char* p, const char* end, std::uint32_t& nan
   return true;
 }
 
-// parse_fraction, for digits that end at least eight bytes into their text:
-// the eight bytes before `end` are read as one word, and only the digits among
-// them are checked and converted, all at once (about 35 instructions, where
-// the loop takes about ten a digit).
-constexpr bool parse_fraction_word(const char* p, const char* end, std::uint32_t& nanos) noexcept {
-  if consteval {
-    return parse_fraction(p, end, nanos);
-  } else {
-    auto length = static_cast<std::size_t>(end - p);
-    std::uint32_t first = 0;  // the ninth digit from the end, if any
-    if (length == 9) {
-      first = static_cast<unsigned char>(*p) - unsigned{'0'};
-      if (first > 9) return false;
-      length = 8;
-    } else if (length == 0 || length > 9) {
-      return false;
-    }
-    std::uint64_t w;
-    std::memcpy(&w, end - 8, 8);
-    if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-    // As Shape::deviation, over the last `length` bytes only (the bytes
-    // before them get no bias, so they carry into nothing): digits are 0-9.
-    const auto drop = static_cast<unsigned>(8 * (8 - length));
-    const std::uint64_t x = w ^ 0x3030'3030'3030'3030;
-    const std::uint64_t over = (x + (0x7676'7676'7676'7676 << drop)) | x;
-    if ((over & (0x8080'8080'8080'8080 << drop)) != 0) return false;
-    std::uint64_t v = x >> drop;  // the digits from byte 0, zeros after them
-    v = (v * 10 + (v >> 8)) & 0x00FF'00FF'00FF'00FF;
-    v = (v * 100 + (v >> 16)) & 0x0000'FFFF'0000'FFFF;
-    v = (v * 10'000 + (v >> 32)) & 0xFFFF'FFFF;  // the eight digits' value
-    const auto eight = static_cast<std::uint32_t>(v);
-    nanos = end - p == 9 ? first * 100'000'000 + eight : eight * 10;
-    return true;
-  }
-}
-
 // Whether 10^K divides v, and if so v becomes the quotient. 10^K = 2^K * 5^K:
 // the product with the inverse of 5^K modulo 2^32 is the exact quotient by
 // 5^K of any multiple of it, and rotating right by K divides that by 2^K when
@@ -173,6 +137,36 @@ constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
     if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
   }
   return w;
+}
+
+// parse_fraction, for digits that end at least eight bytes into their text:
+// the eight bytes before `end` are read as one word, and only the digits among
+// them are checked and converted, all at once (about 35 instructions, where
+// the loop takes about ten a digit).
+constexpr bool parse_fraction_word(const char* p, const char* end, std::uint32_t& nanos) noexcept {
+  auto length = static_cast<std::size_t>(end - p);
+  std::uint32_t first = 0;  // the ninth digit from the end, if any
+  if (length == 9) {
+    first = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (first > 9) return false;
+    length = 8;
+  } else if (length == 0 || length > 9) {
+    return false;
+  }
+  const std::uint64_t w = load8(end - 8, 0);
+  // As Shape::deviation, over the last `length` bytes only (the bytes before
+  // them get no bias, so they carry into nothing): digits are 0-9.
+  const auto drop = static_cast<unsigned>(8 * (8 - length));
+  const std::uint64_t x = w ^ 0x3030'3030'3030'3030;
+  const std::uint64_t over = (x + (0x7676'7676'7676'7676 << drop)) | x;
+  if ((over & (0x8080'8080'8080'8080 << drop)) != 0) return false;
+  std::uint64_t v = x >> drop;  // the digits from byte 0, zeros after them
+  v = (v * 10 + (v >> 8)) & 0x00FF'00FF'00FF'00FF;
+  v = (v * 100 + (v >> 16)) & 0x0000'FFFF'0000'FFFF;
+  v = (v * 10'000 + (v >> 32)) & 0xFFFF'FFFF;  // the eight digits' value
+  const auto eight = static_cast<std::uint32_t>(v);
+  nanos = end - p == 9 ? first * 100'000'000 + eight : eight * 10;
+  return true;
 }
 
 // Eight bytes in which '0' stands for any digit, '?' for any byte and every
