@@ -228,13 +228,17 @@ constexpr unsigned byte_at(std::uint64_t w, unsigned k) noexcept {
 // The eight decimal digits of v in [0, 99999999], leading zeros included, as
 // the byte values 0-9 of one word, the first digit in the lowest byte: four-
 // and two-digit groups split in parallel lanes, so the digits never pass
-// through memory.
+// through memory. Each split puts quotient q and remainder x - q * d of the
+// lanes x side by side as (x << width) + q * (1 - (d << width)): one multiply
+// and one add after the quotient, which the text then waits for, where the
+// remainder's own multiply, subtract, shift and or took a step more.
 constexpr std::uint64_t eight_digits(std::uint32_t v) noexcept {
-  const std::uint64_t quads = v / 10'000 | std::uint64_t{v % 10'000} << 32;  // 32-bit lanes
+  constexpr auto split = [](std::uint64_t d, unsigned width) { return 1 - (d << width); };
+  const std::uint64_t quads = (std::uint64_t{v} << 32) + v / 10'000 * split(10'000, 32);
   const std::uint64_t hundreds = (quads * 5243 >> 19) & 0x0000'007F'0000'007F;  // lane / 100
-  const std::uint64_t duos = hundreds | (quads - hundreds * 100) << 16;        // 16-bit lanes
+  const std::uint64_t duos = (quads << 16) + hundreds * split(100, 16);         // 16-bit lanes
   const std::uint64_t tens = (duos * 103 >> 10) & 0x000F'000F'000F'000F;       // lane / 10
-  return tens | (duos - tens * 10) << 8;
+  return (duos << 8) + tens * split(10, 8);
 }
 
 static_assert(eight_digits(12'345'678) == 0x0807'0605'0403'0201);
@@ -268,6 +272,14 @@ constexpr unsigned count_predicted(std::uint64_t v) noexcept {
   return v < p[15] ? 15 : 16;
 }
 
+// count(v) by the branches write_u64 takes: for one or two digits, three or
+// four, then count_predicted.
+constexpr unsigned count_by_branches(std::uint64_t v) noexcept {
+  if (v < 100) return v < 10 ? 1 : 2;
+  if (v < 10'000) return v < 1'000 ? 3 : 4;
+  return count_predicted(v);
+}
+
 static_assert([] {  // at and around every power of 10 from 10^4
   for (std::size_t k = 4; k < 20; ++k)
     for (const std::uint64_t v : {powers_of_10[k] - 1, powers_of_10[k], powers_of_10[k] + 1})
@@ -289,11 +301,31 @@ inline char* write8(char* out, std::uint32_t v) noexcept {
 // for another.
 inline char* write19(char* out, std::uint64_t v) noexcept {
   constexpr std::uint64_t e8 = 100'000'000, e16 = e8 * e8;
-  const auto top = static_cast<unsigned>(v / e16);  // [0, 999]
+  const std::uint64_t top = v / e16, upper = v / e8;  // [0, 999], [0, 10^11)
   out[0] = static_cast<char>('0' + top / 100);
-  write2(out + 1, top % 100);
-  write8(out + 3, static_cast<std::uint32_t>(v / e8 % e8));
-  return write8(out + 11, static_cast<std::uint32_t>(v % e8));
+  write2(out + 1, static_cast<unsigned>(top % 100));
+  write8(out + 3, static_cast<std::uint32_t>(upper - top * e8));
+  return write8(out + 11, static_cast<std::uint32_t>(v - upper * e8));
+}
+
+// The digits of v, no padding, written so that they end at `end` (which a
+// caller has from count(v)); returns `end`.
+[[gnu::always_inline]] inline char* write_ending_at(char* const end, std::uint64_t v) noexcept {
+  char* p = end;
+  // Eight digits per step from the end, then the leading one to eight in pairs.
+  while (v >= 100'000'000) {
+    p -= 8;
+    write8(p, static_cast<std::uint32_t>(v % 100'000'000));
+    v /= 100'000'000;
+  }
+  while (v >= 100) {
+    p -= 2;
+    std::memcpy(p, pairs + 2 * (v % 100), 2);
+    v /= 100;
+  }
+  if (v >= 10) std::memcpy(p - 2, pairs + 2 * v, 2);
+  else p[-1] = static_cast<char>('0' + v);
+  return end;
 }
 
 // An unsigned value in decimal, no padding (at least one digit). Written in
@@ -319,22 +351,7 @@ inline char* write19(char* out, std::uint64_t v) noexcept {
     *out = static_cast<char>('0' + u / 100);
     return write2(out + 1, u % 100);
   }
-  char* const end = out + count_predicted(v);
-  char* p = end;
-  // Eight digits per step from the end, then the leading one to eight in pairs.
-  while (v >= 100'000'000) {
-    p -= 8;
-    write8(p, static_cast<std::uint32_t>(v % 100'000'000));
-    v /= 100'000'000;
-  }
-  while (v >= 100) {
-    p -= 2;
-    std::memcpy(p, pairs + 2 * (v % 100), 2);
-    v /= 100;
-  }
-  if (v >= 10) std::memcpy(p - 2, pairs + 2 * v, 2);
-  else p[-1] = static_cast<char>('0' + v);
-  return end;
+  return write_ending_at(out + count_predicted(v), v);
 }
 
 static_assert(count(0) == 1 && count(9) == 1 && count(10) == 2 && count(99) == 2 &&

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "digits.hpp"
 #include "int128.hpp"
 
 namespace chronexa {
@@ -49,8 +50,53 @@ struct Duration {
   }
   constexpr i128 total_nanos() const noexcept { return nanos; }
 
+  // The count in decimal, split for writing: its length is known before any
+  // digit is written, so a caller can allocate the text's final place first
+  // and write the digits straight into it.
+  struct Decimal {
+    std::uint64_t high;  // the leading digits
+    std::uint64_t low;   // when wide, the last 19 digits, zero-padded
+    std::uint8_t size;   // of the whole text
+    bool negative, wide;
+
+    static constexpr std::size_t max_text_size = Duration::max_text_size;
+    constexpr std::size_t text_size() const noexcept { return size; }
+
+    // Writes the text (text_size() bytes) and returns the end.
+    [[gnu::always_inline]] char* write_text(char* out) const noexcept {
+      char* const end = out + size;
+      if (negative) *out = '-';
+      if (!wide) return digits::write_ending_at(end, high);
+      digits::write19(digits::write_ending_at(end - 19, high), low);
+      return end;
+    }
+
+    // Above 64 bits the magnitude is split at 10^19 by one division (the
+    // quotient, at most 2^127 / 10^19, fits 64 bits). The length follows from
+    // branches (the sign's, then write_u64's on the leading part): values of
+    // one sign and magnitude take the same ones, which are then predicted, so
+    // the length is known at once.
+    template <bool Negative>
+    [[gnu::always_inline]] static Decimal of(u128 mag) noexcept {
+      if (mag <= UINT64_MAX) {
+        const auto v = static_cast<std::uint64_t>(mag);
+        return {v, 0, static_cast<std::uint8_t>(Negative + digits::count_by_branches(v)), Negative,
+                false};
+      }
+      const auto [high, low] = divide_narrow(mag, 10'000'000'000'000'000'000u);
+      return {high, low, static_cast<std::uint8_t>(Negative + digits::count_by_branches(high) + 19),
+              Negative, true};
+    }
+  };
+
+  [[gnu::always_inline]] Decimal decimal() const noexcept {
+    // 2^127 for the smallest count, still exact unsigned
+    if (nanos < 0) return Decimal::of<true>(u128{0} - static_cast<u128>(nanos));
+    return Decimal::of<false>(static_cast<u128>(nanos));
+  }
+
   // The count in decimal; returns the end. `out` needs max_text_size bytes.
-  char* write_text(char* out) const noexcept;
+  char* write_text(char* out) const noexcept { return decimal().write_text(out); }
 
   friend constexpr Duration operator-(const Duration& a) noexcept {
     return {wrapping_neg(a.nanos)};

@@ -50,11 +50,11 @@ Duration subtract(const Duration& a, const Duration& b) noexcept { return a - b;
 PyObject* negative(PyObject* self) noexcept { return new_instance(-self_value(self)); }
 
 PyObject* str(PyObject* self) noexcept {
-  return python_string("Duration(", self_value(self), " ns)");
+  return python_string("Duration(", self_value(self).decimal(), " ns)");
 }
 
 PyObject* repr(PyObject* self) noexcept {
-  return python_string("Duration.nanoseconds(", self_value(self), ")");
+  return python_string("Duration.nanoseconds(", self_value(self).decimal(), ")");
 }
 
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;

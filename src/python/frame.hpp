@@ -229,13 +229,16 @@ inline PyObject* checked(PyObject* o) {
 // formatting buffer"; a string_view that is not ASCII is taken as UTF-8
 // ("Invalid UTF-8 in representation" when it is not).
 //
-// The pieces are written into a stack buffer through a pointer held in a
-// register. A piece of bounded size is written while the text is within the
-// capacity (the buffer's slack takes the rest), so when the bounds of all
-// pieces add up to no more than the capacity, no length is checked at all;
-// only string_view pieces are checked as they come.
+// Pieces that all know their length before writing (literals, and values
+// with `text_size()` such as Duration::Decimal) are written straight into
+// the str, allocated first (write_sized_pieces). Otherwise the pieces are
+// written into a stack buffer through a pointer held in a register. A piece
+// of bounded size is written while the text is within the capacity (the
+// buffer's slack takes the rest), so when the bounds of all pieces add up to
+// no more than the capacity, no length is checked at all; only string_view
+// pieces are checked as they come.
 
-// The stack buffer every text is formatted into: `capacity` bytes of text,
+// The stack buffer other texts are formatted into: `capacity` bytes of text,
 // and slack past it that a bounded piece may spill into before the overflow
 // is noticed.
 struct FormatBuffer {
@@ -250,6 +253,7 @@ struct LiteralPiece {
   const char (&s)[N];
   static constexpr std::size_t max_size = N - 1;
   static constexpr bool ascii = true;
+  static constexpr std::size_t size() noexcept { return N - 1; }
   char* write(char* out) const noexcept {
     std::memcpy(out, s, N - 1);
     return out + N - 1;
@@ -280,6 +284,10 @@ struct ValuePiece {
   static constexpr bool ascii = true;
   char* write(char* out) const noexcept { return v.write_text(out); }
 };
+template <class V>  // a value that knows its text's length before writing it
+struct SizedValuePiece : ValuePiece<V> {
+  std::size_t size() const noexcept { return this->v.text_size(); }
+};
 
 template <std::size_t N>
 LiteralPiece<N> piece(const char (&s)[N]) noexcept {
@@ -300,8 +308,9 @@ template <class V>
     { v.write_text(p) } -> std::same_as<char*>;
     V::max_text_size;
   }
-ValuePiece<V> piece(const V& v) noexcept {
-  return {v};
+auto piece(const V& v) noexcept {
+  if constexpr (requires { v.text_size(); }) return SizedValuePiece<V>{{v}};
+  else return ValuePiece<V>{v};
 }
 
 template <class P>
@@ -343,8 +352,32 @@ inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept 
   return s;
 }
 
+template <class P>
+concept SizedPiece = requires(const P& p) {
+  { p.size() } -> std::same_as<std::size_t>;
+};
+
+// The str of pieces that all know their length before writing
+// (`size()`): allocated by the total, then written straight into it. No
+// digit then waits in a stack buffer for a copy, whose loads would wait for
+// the digits' stores: str() of a 128-bit count (31 digits, a long
+// conversion) went from 1.5x to 1.2-1.3x its floor this way, where short
+// texts gain nothing.
 template <class... P>
-PyObject* write_pieces(const P&... pieces) noexcept {
+PyObject* write_sized_pieces(const P&... pieces) noexcept {
+  const std::size_t size = (pieces.size() + ...);
+  PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+  if (s == nullptr) return nullptr;
+  // A compact ASCII str: its bytes follow the PyASCIIObject header.
+  char* out = reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);
+  [[maybe_unused]] char* const start = out;
+  ((out = pieces.write(out)), ...);
+  assert(static_cast<std::size_t>(out - start) == size);
+  return s;
+}
+
+template <class... P>
+PyObject* write_buffered_pieces(const P&... pieces) noexcept {
   static_assert(
       ((max_piece_size<P>() <= FormatBuffer::slack || max_piece_size<P>() > text_capacity) && ...));
   FormatBuffer b;
@@ -365,6 +398,16 @@ PyObject* write_pieces(const P&... pieces) noexcept {
     (put(pieces), ...);
     if (overflow) out = buf + text_capacity + 1;
     return text_to_str(buf, static_cast<std::size_t>(out - buf), (pieces.ascii && ...));
+  }
+}
+
+template <class... P>
+PyObject* write_pieces(const P&... pieces) noexcept {
+  if constexpr ((SizedPiece<P> && ...)) {
+    static_assert((P::ascii && ...) && (max_piece_size<P>() + ...) <= text_capacity);
+    return write_sized_pieces(pieces...);
+  } else {
+    return write_buffered_pieces(pieces...);
   }
 }
 

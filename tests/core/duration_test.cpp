@@ -12,7 +12,9 @@ constexpr i128 pow2(int n) { return static_cast<i128>(u128{1} << n); }
 
 std::string text(const Duration& d) {
   char buf[Duration::max_text_size];
-  return {buf, d.write_text(buf)};
+  const std::string s{buf, d.write_text(buf)};
+  EXPECT_EQ(d.decimal().text_size(), s.size()) << s;  // the size a str is allocated by
+  return s;
 }
 
 std::string decimal(i128 v) {  // by plain repeated division, for comparison
@@ -23,7 +25,8 @@ std::string decimal(i128 v) {  // by plain repeated division, for comparison
   return v < 0 ? "-" + s : s;
 }
 
-// Both sides of every power of two and of ten, where the digit chunks split.
+// Both sides of every power of two and of ten, where the digit chunks split
+// and the length changes.
 TEST(Duration, TextForm) {
   i128 ten = 1;
   for (int k = 0; k < 128; ++k, ten = k < 39 ? ten * 10 : ten)

@@ -59,7 +59,21 @@ TEST(Time, FractionReadersAgree) {
         std::uint32_t loop = 1, word = 2;
         const bool ok = digits::parse_fraction(p, p + length, loop);
         ASSERT_EQ(digits::parse_fraction_word(p, p + length, word), ok) << length << " " << b;
-        if (ok) ASSERT_EQ(word, loop);
+        if (ok) {
+          ASSERT_EQ(word, loop);
+        }
+      }
+}
+
+// The eight-digit writer (fractions, long counts) splits the halves of four
+// digits in lanes: every half beside the extremes of the other.
+TEST(Time, EightDigitWords) {
+  for (std::uint32_t a = 0; a < 10'000; ++a)
+    for (const std::uint32_t b : {0u, 1u, 5'000u, 9'999u})
+      for (const std::uint32_t v : {a * 10'000 + b, b * 10'000 + a}) {
+        char buf[8];
+        digits::write8(buf, v);
+        ASSERT_EQ(std::string(buf, 8), std::format("{:08}", v));
       }
 }
 
