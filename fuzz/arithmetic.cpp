@@ -183,6 +183,7 @@ void check_duration(Wide nanos, std::int64_t n) {
   } while (mag != 0);
   if (nanos < 0) want.insert(want.begin(), '-');
   FUZZ_CHECK(text == want, text);
+  FUZZ_CHECK(d.decimal().text_size() == text.size(), text);  // what its str is allocated by
   FUZZ_CHECK(d.total_nanos() == nanos && d.total_seconds() == static_cast<double>(nanos) / 1e9,
              text);
   FUZZ_CHECK((d <=> Duration::nanoseconds(n)) == (nanos <=> Wide{n}), text);
