@@ -253,19 +253,24 @@ constexpr unsigned count(std::uint64_t v) noexcept {
   return t + (u >= powers_of_10[t]);
 }
 
-// a when `take_a`, else b, by a branch that stays a branch: the compilers
-// otherwise turn a choice between two constants into arithmetic on the
-// comparison (a carry), which waits for the value compared. A branch is
-// predicted, and its constant is there at once: Clang's str() of a 128-bit
-// count took 10% longer without it.
-[[gnu::always_inline]] constexpr unsigned by_branch(bool take_a, unsigned a, unsigned b) noexcept {
-  if !consteval {
-    if (take_a) {
-      asm("" : "+r"(a));  // opaque: neither side is computed ahead of the branch
-      return a;
+// a when `take_a`, else b. With Kept, by a branch that stays a branch: the
+// compilers otherwise turn a choice between two constants into arithmetic on
+// the comparison (a carry), which waits for the value compared. A branch is
+// predicted, and its constant is there at once. Measured in the wheel (Clang),
+// the branch paid where the length waited for a division (str() of a count
+// beyond 64 bits took 10% longer without it) and cost elsewhere (str() of a
+// 64-bit count took 6% longer with it).
+template <bool Kept>
+[[gnu::always_inline]] constexpr unsigned choose(bool take_a, unsigned a, unsigned b) noexcept {
+  if constexpr (Kept) {
+    if !consteval {
+      if (take_a) {
+        asm("" : "+r"(a));  // opaque: neither side is computed ahead of the branch
+        return a;
+      }
+      asm("" : "+r"(b));
+      return b;
     }
-    asm("" : "+r"(b));
-    return b;
   }
   return take_a ? a : b;
 }
@@ -273,28 +278,31 @@ constexpr unsigned count(std::uint64_t v) noexcept {
 // count(v) for v >= 10^4 by a tree of comparisons up to 16 digits. Values of
 // one magnitude take the same branches, which are then predicted, so a
 // caller allocating its str by the length has it at once; count()'s
-// arithmetic makes the length wait about a dozen cycles.
-constexpr unsigned count_predicted(std::uint64_t v) noexcept {
+// arithmetic makes the length wait about a dozen cycles. KeptBranches: the
+// last comparison too (see choose).
+template <bool KeptBranches = false>
+[[gnu::always_inline]] constexpr unsigned count_predicted(std::uint64_t v) noexcept {
   constexpr auto& p = powers_of_10;
   if (v < p[8]) {
-    if (v < p[6]) return by_branch(v < p[5], 5, 6);
-    return by_branch(v < p[7], 7, 8);
+    if (v < p[6]) return choose<KeptBranches>(v < p[5], 5, 6);
+    return choose<KeptBranches>(v < p[7], 7, 8);
   }
   if (v >= p[16]) return count(v);
   if (v < p[12]) {
-    if (v < p[10]) return by_branch(v < p[9], 9, 10);
-    return by_branch(v < p[11], 11, 12);
+    if (v < p[10]) return choose<KeptBranches>(v < p[9], 9, 10);
+    return choose<KeptBranches>(v < p[11], 11, 12);
   }
-  if (v < p[14]) return by_branch(v < p[13], 13, 14);
-  return by_branch(v < p[15], 15, 16);
+  if (v < p[14]) return choose<KeptBranches>(v < p[13], 13, 14);
+  return choose<KeptBranches>(v < p[15], 15, 16);
 }
 
-// count(v) by the branches write_u64 takes: for one or two digits, three or
+// count(v) by the branches write_u64 takes: one or two digits, three or
 // four, then count_predicted.
-constexpr unsigned count_by_branches(std::uint64_t v) noexcept {
-  if (v < 100) return by_branch(v < 10, 1, 2);
-  if (v < 10'000) return by_branch(v < 1'000, 3, 4);
-  return count_predicted(v);
+template <bool KeptBranches = false>
+[[gnu::always_inline]] constexpr unsigned count_by_branches(std::uint64_t v) noexcept {
+  if (v < 100) return choose<KeptBranches>(v < 10, 1, 2);
+  if (v < 10'000) return choose<KeptBranches>(v < 1'000, 3, 4);
+  return count_predicted<KeptBranches>(v);
 }
 
 static_assert([] {  // at and around every power of 10 from 10^4

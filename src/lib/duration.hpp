@@ -84,7 +84,8 @@ struct Duration {
                 false};
       }
       const auto [high, low] = divide_narrow(mag, 10'000'000'000'000'000'000u);
-      return {high, low, static_cast<std::uint8_t>(Negative + digits::count_by_branches(high) + 19),
+      return {high, low,
+              static_cast<std::uint8_t>(Negative + digits::count_by_branches<true>(high) + 19),
               Negative, true};
     }
   };
