@@ -75,7 +75,8 @@ struct Duration {
     // quotient, at most 2^127 / 10^19, fits 64 bits). The length follows from
     // branches (the sign's, then write_u64's on the leading part): values of
     // one sign and magnitude take the same ones, which are then predicted, so
-    // the length is known at once.
+    // the length is known at once. After the division, the last comparison
+    // stays a branch too (digits::choose), or the length would wait for it.
     template <bool Negative>
     [[gnu::always_inline]] static Decimal of(u128 mag) noexcept {
       if (mag <= UINT64_MAX) {
