@@ -19,13 +19,7 @@ constexpr std::int64_t nanos_per_day = 86'400 * nanos_per_second;
 bool step(const DateTime& dt, std::int64_t delta, DateTime& out) noexcept {
   Date d = dt.date;
   auto t = static_cast<std::int64_t>(dt.time.nanos_since_midnight()) + delta;  // (-1 day, 2 days)
-  if (t < 0) {
-    t += nanos_per_day;
-    if (!detail::to_previous_day(d)) return false;
-  } else if (t >= nanos_per_day) {
-    t -= nanos_per_day;
-    if (!detail::to_next_day(d)) return false;
-  }
+  if (!detail::carry_day(d, t, nanos_per_day)) return false;
   const auto u = static_cast<std::uint64_t>(t);  // [0, 86400 * 10^9)
   const auto sec = static_cast<std::uint32_t>(u / nanos_per_second);
   detail::store_whole(out,
@@ -73,7 +67,7 @@ char* OffsetDateTime::write_text(char* out) const {
   if (by_quarters) {
     const int shift = static_cast<int>(quarters) * 15;  // minutes, <= 1440
     int local = h * 60 + m + (seconds < 0 ? -shift : shift);  // [-1440, 2880)
-    in_range = detail::carry_minutes(date, local);
+    in_range = detail::carry_day(date, local, 1440);
     h = static_cast<int>(static_cast<unsigned>(local) / 60);
     m = static_cast<int>(static_cast<unsigned>(local) % 60);
   } else {

@@ -25,6 +25,7 @@
 #include <expected>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include "date_time.hpp"
 #include "utc_offset.hpp"
@@ -59,6 +60,24 @@ constexpr bool to_next_day(Date& d) noexcept {
   return true;
 }
 
+// Carries a time of the day `t` in [-day, 2 * day), in units of which a day
+// has `day`, into the date, in place: a day back or on when it lies before or
+// after the day; false past the range ends. The step between local time and
+// UTC, in minutes for offsets of whole minutes (no division of the whole time
+// of day), seconds (step_fields) or nanoseconds.
+template <class T>
+constexpr bool carry_day(Date& d, T& t, std::type_identity_t<T> day) noexcept {
+  if (t < 0) {
+    t += day;
+    return to_previous_day(d);
+  }
+  if (t >= day) {
+    t -= day;
+    return to_next_day(d);
+  }
+  return true;
+}
+
 // Moves a date and the hour, minute and second of a time `delta` seconds
 // (|delta| <= one day), in place: the step between local time and UTC; false
 // past the range ends. The arithmetic is on 32-bit seconds of the day.
@@ -67,35 +86,12 @@ constexpr bool to_next_day(Date& d) noexcept {
 // instead of 7 ns.
 constexpr bool step_fields(Date& d, int& h, int& m, int& s, std::int32_t delta) noexcept {
   std::int32_t t = h * 3600 + m * 60 + s + delta;  // [-1 day, 2 days)
-  bool in_range = true;
-  if (t < 0) {
-    t += 86'400;
-    in_range = to_previous_day(d);
-  } else if (t >= 86'400) {
-    t -= 86'400;
-    in_range = to_next_day(d);
-  }
+  const bool in_range = carry_day(d, t, 86'400);
   const auto u = static_cast<std::uint32_t>(t);  // [0, 86400)
   h = static_cast<int>(u / 3600);
   m = static_cast<int>(u % 3600 / 60);
   s = static_cast<int>(u % 60);
   return in_range;
-}
-
-// Carries a minute of the day in [-1440, 2880) into the date, in place: a day
-// back or on when it lies before or after the day; false past the range ends.
-// The step between local time and UTC for an offset of whole minutes, with
-// no division of the whole time of day (step_fields).
-constexpr bool carry_minutes(Date& d, int& minute) noexcept {
-  if (minute < 0) {
-    minute += 1440;
-    return to_previous_day(d);
-  }
-  if (minute >= 1440) {
-    minute -= 1440;
-    return to_next_day(d);
-  }
-  return true;
 }
 
 // The date-time `delta` whole seconds later, for |delta| <= one day.

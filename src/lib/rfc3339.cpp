@@ -180,7 +180,7 @@ static_assert(!fixed_shape("2024-01-05 12:30:45Z"));
   const int offset = f.negative ? -magnitude : magnitude;
   int utc = static_cast<int>(f.hour * 60 + f.minute) - offset;  // (-1440, 2880)
   Date d{f.year, month, day};
-  if (!detail::carry_minutes(d, utc)) return std::nullopt;
+  if (!detail::carry_day(d, utc, 1440)) return std::nullopt;
   const auto minutes = static_cast<unsigned>(utc);
   std::optional<OffsetDateTime> out{std::in_place, DateTime{}, UtcOffset{offset * 60}};
   detail::store_whole(
