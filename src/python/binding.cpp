@@ -223,8 +223,8 @@ bool convert(PyObject* o, std::uint8_t& out) noexcept { return convert_narrow(o,
 bool convert(PyObject* o, std::uint32_t& out) noexcept { return convert_narrow(o, out); }
 
 bool convert(PyObject* o, i128& out) noexcept {
-  if (PyLong_CheckExact(o) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(o))) {
-    out = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(o));
+  if (std::int64_t v; read_compact(o, v)) {
+    out = v;
     return true;
   }
   PyObject* index = PyNumber_Index(o);

@@ -52,10 +52,16 @@ bool bind_slots(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
 // is ever truncated. An argument is read by the C `long` call where long has
 // 64 bits, by the `long long` call where it is narrower.
 inline constexpr bool long_is_64 = sizeof(long) == 8;
+// Most arguments are exact ints that fit a machine word: they are read inline
+// (true, the value in `out`); any other object takes the interpreter's call.
+inline bool read_compact(PyObject* o, std::int64_t& out) noexcept {
+  if (!PyLong_CheckExact(o) || !PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(o)))
+    return false;
+  out = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(o));
+  return true;
+}
 inline std::int64_t as_i64(PyObject* o) noexcept {
-  // Most arguments are exact ints that fit a machine word: read them inline.
-  if (PyLong_CheckExact(o) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(o)))
-    return PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(o));
+  if (std::int64_t v; read_compact(o, v)) return v;
   if constexpr (long_is_64) return PyLong_AsLong(o);
   else return PyLong_AsLongLong(o);
 }
