@@ -82,8 +82,10 @@ struct DateTime {
   // difference is widened: one 64 x 64 -> 128-bit product.
   //
   // Within one month, as neighbouring stamps mostly are, the days apart are
-  // the days of the month apart: no day counts.
-  constexpr Duration difference(const DateTime& other) const noexcept {
+  // the days of the month apart: no day counts. Inlined by force: Clang
+  // called it, saving six registers for the day counts even within a month
+  // (difference() of the wheel took 5% longer).
+  [[gnu::always_inline]] constexpr Duration difference(const DateTime& other) const noexcept {
     std::int64_t days;
     if (date.year == other.date.year && date.month == other.date.month)
       days = std::int64_t{date.day} - other.date.day;
