@@ -272,7 +272,9 @@ struct IntegerPiece {
   T v;
   static constexpr std::size_t max_size = 20;
   static constexpr bool ascii = true;
-  char* write(char* out) const noexcept {
+  // Inlined by force: Clang called it for the year of repr(Date), which
+  // then saved six registers (repr(Date) of the wheel took 3% longer).
+  [[gnu::always_inline]] char* write(char* out) const noexcept {
     if constexpr (std::is_signed_v<T>) return digits::write_i64(out, v);
     else return digits::write_u64(out, v);
   }
