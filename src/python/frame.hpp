@@ -335,7 +335,9 @@ PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 // copied in 16-byte moves, the last ones overlapping those before (no call to
 // memcpy for a length known only at run time). Moves go two at a time, the
 // last two ending at the text's end: 17 to 32 bytes take two moves, 33 to 64
-// (most reprs) four.
+// (most reprs) four; shorter texts take two overlapping moves of 8 or 4
+// bytes (Clang made a loop of a byte loop, with eight branches for the six
+// bytes of str(UtcOffset)).
 inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept {
   PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
   if (s == nullptr) return nullptr;
@@ -354,8 +356,13 @@ inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept 
   } else if (size >= 8) {
     std::memcpy(to, text, 8);
     std::memcpy(to + size - 8, text + size - 8, 8);
-  } else {
-    for (std::size_t i = 0; i < size; ++i) to[i] = text[i];
+  } else if (size >= 4) {
+    std::memcpy(to, text, 4);
+    std::memcpy(to + size - 4, text + size - 4, 4);
+  } else if (size > 0) {  // the first, middle and last byte cover 1 to 3
+    to[0] = text[0];
+    to[size / 2] = text[size / 2];
+    to[size - 1] = text[size - 1];
   }
   return s;
 }
