@@ -445,11 +445,10 @@ Py_hash_t hash(PyObject* self) noexcept {
 
 // ---- comparison and operators ----
 
-// The rich comparison of a class whose values define == and <=>: another
-// operand of the same class is compared, anything else is NotImplemented.
+// The rich comparison of two values of V's class.
 template <class V>
-PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
-  if (!is_instance<V>(other)) Py_RETURN_NOTIMPLEMENTED;
+[[gnu::always_inline]] inline PyObject* compare_values(PyObject* self, PyObject* other,
+                                                       int op) noexcept {
   const V& a = value_of<V>(self);
   const V& b = value_of<V>(other);
   bool r;
@@ -464,6 +463,24 @@ PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
   }
   if (r) Py_RETURN_TRUE;
   Py_RETURN_FALSE;
+}
+
+// A comparison with an operand of another class, or of a subclass: its check
+// is a call, kept out of the common path, which then saves no registers
+// (Clang saved three on every comparison).
+template <class V>
+[[gnu::noinline]] PyObject* compare_other(PyObject* self, PyObject* other, int op) noexcept {
+  if (!PyType_IsSubtype(Py_TYPE(other), type_of<V>)) Py_RETURN_NOTIMPLEMENTED;
+  return compare_values<V>(self, other, op);
+}
+
+// The rich comparison of a class whose values define == and <=>: another
+// operand of the same class is compared, anything else is NotImplemented.
+template <class V>
+PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
+  if (!Py_IS_TYPE(other, type_of<V>)) [[unlikely]]
+    return compare_other<V>(self, other, op);
+  return compare_values<V>(self, other, op);
 }
 
 // A binary operator on two values of V's class; any other operand on either
