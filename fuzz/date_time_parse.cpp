@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         text == reference::date_text(got->date) + 'T' + reference::time_text(got->time) + 'Z', s);
     FUZZ_CHECK(DateTime::parse(text) == got, s);
   }
-  if (s.size() >= 20 && s[4] == '-' && s[7] == '-')
+  if (s.size() >= 20 && reference::dashes_at_4_and_7(s))
     FUZZ_CHECK(DateTime::parse(reference::widened(s)) == got, s);
   return 0;
 }

@@ -299,6 +299,17 @@ inline std::optional<Rfc3339> parse_rfc3339(std::string_view text) {
   return Rfc3339{OffsetDateTime{*utc, UtcOffset{*offset}}, DateTime{*date, *time}};
 }
 
+// Whether the fifth byte of `s` is the '-' that ends a four-digit year and
+// the eighth the month's, as widened() needs: after leading white space, a
+// '-' there can be the year's sign (two U+0085 then "--1-1T..." is refused,
+// its widened form, "-0-1-1T..." after them, is in year 0).
+inline bool dashes_at_4_and_7(std::string_view s) {
+  if (s.size() < 8 || s[4] != '-' || s[7] != '-') return false;
+  for (std::size_t i = 0; i < 4; ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
 // The same text with a '0' after its fifth byte. When that byte is a '-' of
 // the date this only adds a leading zero to a field, which the general grammar
 // ignores, and the text no longer has a fixed layout: so a fast path reading
