@@ -331,6 +331,16 @@ constexpr std::size_t max_piece_size() noexcept {
 // taken as UTF-8 unless `ascii`.
 PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 
+// A new compact ASCII str of `size` characters, to be filled through
+// ascii_bytes(): its bytes follow the PyASCIIObject header. Null with the
+// interpreter's exception when allocation fails.
+inline PyObject* new_ascii_str(std::size_t size) noexcept {
+  return PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+}
+inline char* ascii_bytes(PyObject* s) noexcept {
+  return reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);
+}
+
 // The str of `size` <= text_capacity ASCII bytes at `text`: inline, the bytes
 // copied in 16-byte moves, the last ones overlapping those before (no call to
 // memcpy for a length known only at run time). Moves go two at a time, the
@@ -339,10 +349,9 @@ PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept;
 // bytes (Clang made a loop of a byte loop, with eight branches for the six
 // bytes of str(UtcOffset)).
 inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept {
-  PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+  PyObject* s = new_ascii_str(size);
   if (s == nullptr) return nullptr;
-  // A compact ASCII str: its bytes follow the PyASCIIObject header.
-  char* const to = reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);
+  char* const to = ascii_bytes(s);
   if (size > 32) {
     for (std::size_t i = 0; i + 32 < size; i += 32) {
       std::memcpy(to + i, text + i, 16);
@@ -381,10 +390,9 @@ concept SizedPiece = requires(const P& p) {
 template <class... P>
 [[gnu::always_inline]] inline PyObject* write_sized_pieces(const P&... pieces) noexcept {
   const std::size_t size = (pieces.size() + ...);
-  PyObject* s = PyUnicode_New(static_cast<Py_ssize_t>(size), 127);
+  PyObject* s = new_ascii_str(size);
   if (s == nullptr) return nullptr;
-  // A compact ASCII str: its bytes follow the PyASCIIObject header.
-  char* out = reinterpret_cast<char*>(reinterpret_cast<PyASCIIObject*>(s) + 1);
+  char* out = ascii_bytes(s);
   [[maybe_unused]] char* const start = out;
   ((out = pieces.write(out)), ...);
   assert(static_cast<std::size_t>(out - start) == size);
