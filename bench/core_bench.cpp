@@ -163,7 +163,8 @@ void BM_OffsetDateTimeText(benchmark::State& state) {
   char buf[chronexa::OffsetDateTime::max_text_size];
   for (auto _ : state) {
     const char* end = v.write_text(buf);
-    v.utc.time.second += end[-1] == 'x';  // never: a dependency, not a change
+    // never: a dependency, not a change
+    v.utc.time.second = static_cast<std::uint8_t>(v.utc.time.second + (end[-1] == 'x'));
   }
   benchmark::DoNotOptimize(v);
 }
