@@ -158,7 +158,7 @@ constexpr bool parse_fraction_word(const char* p, const char* end, std::uint32_t
   // them get no bias, so they carry into nothing): digits are 0-9.
   const auto drop = static_cast<unsigned>(8 * (8 - length));
   const std::uint64_t x = w ^ 0x3030'3030'3030'3030;
-  const std::uint64_t over = (x + (0x7676'7676'7676'7676 << drop)) | x;
+  const std::uint64_t over = (x + (std::uint64_t{0x7676'7676'7676'7676} << drop)) | x;
   if ((over & (0x8080'8080'8080'8080 << drop)) != 0) return false;
   std::uint64_t v = x >> drop;  // the digits from byte 0, zeros after them
   v = (v * 10 + (v >> 8)) & 0x00FF'00FF'00FF'00FF;
