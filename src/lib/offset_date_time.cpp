@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "offset_date_time.hpp"
 
-#include <bit>
-
+#include "digits.hpp"
 #include "fault.hpp"
 
 namespace chronexa {
@@ -58,7 +57,7 @@ char* OffsetDateTime::write_text(char* out) const {
   // the product with the inverse of 225 modulo 2^32 is the exact quotient of
   // a multiple of 225, and the rotation divides it by 4 (as in
   // digits::divide_if_multiple).
-  const std::uint32_t quarters = std::rotr(magnitude * 0x8765'4321u, 2);
+  const std::uint32_t quarters = digits::rotr32(magnitude * 0x8765'4321u, 2);
   const bool by_quarters = quarters <= 96;
   const int hours = static_cast<int>(quarters / 4), minutes = static_cast<int>(quarters % 4) * 15;
   Date date = utc.date;
