@@ -22,7 +22,8 @@ struct KeptSlot {
 };
 
 PyMutex kept_lock = {};
-KeptSlot kept[32];  // 11 in use: 7 types, the Weekday members, PanicException, 2 names
+KeptSlot kept[32];  // 12 in use: 7 types, the free lists, the Weekday members,
+                    // PanicException, 2 names
 std::size_t kept_count = 0;
 bool exit_function_registered = false;
 
@@ -180,10 +181,21 @@ PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t 
 
 // ---- classes ----
 
+void forget_free_lists(void*) noexcept {
+  for (FreeList& list : free_lists) list = {};
+}
+
 void dealloc(PyObject* self) noexcept {
   try {
     PyTypeObject* type = Py_TYPE(self);
-    type->tp_free(self);
+    FreeList& list = free_lists[static_cast<std::size_t>(type->tp_basicsize) / 8];
+    if (CHRONEXA_FREE_LISTS && list.size < FreeList::capacity) {
+      *reinterpret_cast<void**>(self) = list.head;
+      list.head = self;
+      ++list.size;
+    } else {
+      type->tp_free(self);
+    }
     Py_DECREF(type);
   } catch (const InternalFault& f) {
     raise_panic(f.message);
@@ -205,7 +217,7 @@ PyMethodDef refuse_reduce_def = {"__reduce_ex__", method(entry<refuse_reduce>),
 
 // tp_alloc of every class: the generic allocation that object.__new__ (and
 // PyType_GenericNew) goes through is closed, so no instance holds a value that
-// no validating constructor made. The module allocates with PyObject_New.
+// no validating constructor made. The module allocates with new_instance.
 PyObject* refuse_alloc(PyTypeObject* type, Py_ssize_t) noexcept {
   PyErr_Format(PyExc_TypeError, "cannot create '%s' instances", type->tp_name);
   return nullptr;
@@ -216,6 +228,12 @@ PyMutex type_creation_lock = {};
 // The type object, created under a lock: the lock is a PyMutex, which lets go
 // of the interpreter while it waits.
 PyTypeObject* create_type(const ClassDef& def) {
+  const auto size = static_cast<std::size_t>(def.basicsize);
+  if (size % 8 != 0 || size >= free_list_sizes) {  // dealloc indexes the free lists by it
+    PyErr_Format(PyExc_SystemError, "%s instances of %d bytes have no free list", def.name,
+                 def.basicsize);
+    return nullptr;
+  }
   std::vector<PyType_Slot> slots;
   if (def.doc != nullptr && def.doc[0] != '\0')
     slots.push_back({Py_tp_doc, const_cast<char*>(def.doc)});
@@ -267,7 +285,10 @@ PyTypeObject* get_type(const ClassDef& def) {
   PyMutex_Lock(&type_creation_lock);
   PyTypeObject* type = *def.type;
   if (type == nullptr) {
-    type = keep_for_interpreter(*def.type) ? create_type(def) : nullptr;
+    // The free lists are forgotten with the types: no instance outlives them.
+    type = keep_for_interpreter(*def.type) && keep_for_interpreter(free_lists, forget_free_lists)
+               ? create_type(def)
+               : nullptr;
     if (type == nullptr) {
       PyObject* cause = PyErr_GetRaisedException();
       PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", def.name);

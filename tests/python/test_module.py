@@ -67,6 +67,28 @@ def test_instances_are_closed(obj):
             copier(obj)
 
 
+def test_freed_instances_make_way_for_any_class():
+    """Blocks freed by one class are reused by the classes of the same size: each new instance
+    has its own class and value, and no class keeps a reference per instance made or dropped."""
+    makers = {Date: lambda i: Date(2000, 1, 1 + i % 28), Time: lambda i: Time(i % 24, 1, 2),
+              UtcOffset: UtcOffset.from_seconds, Duration: Duration.seconds,
+              DateTime: lambda i: DateTime.from_unix_timestamp(i, 0),
+              OffsetDateTime: lambda i: OffsetDateTime.parse(f"2024-01-01T00:00:{i % 60:02}Z")}
+
+    def churn(n, order):
+        made = [(c, i, makers[c](i)) for c in order for i in range(n)]
+        del made[::2]
+        made += [(c, i, makers[c](i)) for c in order[::-1] for i in range(n)]
+        assert all(type(o) is c and o == makers[c](i) for c, i, o in made)
+
+    churn(1, list(makers))
+    before = [sys.getrefcount(c) for c in CLASSES]
+    for n in (1, 10, 300):  # fewer and more than are kept for reuse
+        churn(n, list(makers))
+        churn(n, list(makers)[::-1])
+    assert [sys.getrefcount(c) for c in CLASSES] == before
+
+
 # Rebinding __new__ or adding __init__ changes the class call exactly as type.__call__; every
 # route through object.__new__ stays closed, even where the interpreter's own guard lapses after
 # __new__ is rebound and restored. Run apart: a restored __new__ leaves the class changed.
