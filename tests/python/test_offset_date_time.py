@@ -114,6 +114,14 @@ def test_errors(call, message):
     assert info.value.args == (message,) and not hasattr(info.value, "__notes__")
 
 
+def test_text_of_every_quarter_hour_offset():
+    # Quarter-hour offsets take their own path through the text: each must read as UtcOffset's
+    # text (another writer) after the local time, and a zero offset as "Z".
+    for q in range(-96, 97):
+        x = OffsetDateTime.from_utc(NOON.utc, UtcOffset.from_seconds(q * 900))
+        assert str(x) == str(x.to_local())[:-1] + (str(x.offset) if q else "Z")
+
+
 def test_examples_hash_values_and_local_time_out_of_range():
     x = OffsetDateTime.from_utc(NOON.utc, UtcOffset.from_hours_minutes(True, 5, 30))
     assert (str(x), str(x.utc), str(x.to_local()), repr(parse("2024-01-01T12:00:00-00:00"))) == (
