@@ -74,7 +74,7 @@ struct FreeList {
   void* head = nullptr;
   unsigned size = 0;
 };
-// By size in 8-byte units: instances are 24 to 48 bytes.
+// By size in 8-byte units: instances are 24 to 40 bytes.
 inline FreeList free_lists[8];
 inline constexpr std::size_t free_list_sizes = 8 * std::size(free_lists);
 
