@@ -151,6 +151,12 @@ constexpr std::uint64_t load8(const char* s, std::size_t at) noexcept {
   return w;
 }
 
+// Eight bytes at `out` in one store, the first from the lowest bits of `w`.
+inline void store8(char* out, std::uint64_t w) noexcept {
+  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
+  std::memcpy(out, &w, 8);
+}
+
 // parse_fraction, for digits that end at least eight bytes into their text:
 // the eight bytes before `end` are read as one word, and only the digits among
 // them are checked and converted, all at once (about 35 instructions, where
@@ -327,9 +333,7 @@ static_assert([] {  // at and around every power of 10 from 10^4
 // The eight digits of v in [0, 99999999] as text, leading zeros included,
 // in one store.
 inline char* write8(char* out, std::uint32_t v) noexcept {
-  std::uint64_t w = eight_digits(v) | 0x3030'3030'3030'3030;
-  if constexpr (std::endian::native == std::endian::big) w = std::byteswap(w);
-  std::memcpy(out, &w, 8);
+  store8(out, eight_digits(v) | 0x3030'3030'3030'3030);
   return out + 8;
 }
 

@@ -2,8 +2,6 @@
 #include "offset_date_time.hpp"
 
 #include <array>
-#include <bit>
-#include <cstring>
 
 #include "digits.hpp"
 #include "fault.hpp"
@@ -38,11 +36,11 @@ bool step(const DateTime& dt, std::int64_t delta, DateTime& out) noexcept {
 constexpr auto quarter_texts = [] {
   std::array<std::uint64_t, 97> texts{};
   for (unsigned q = 0; q < texts.size(); ++q) {
-    const unsigned h = q / 4, m = q % 4 * 15;
-    const unsigned char text[5] = {
-        static_cast<unsigned char>('0' + h / 10), static_cast<unsigned char>('0' + h % 10), ':',
-        static_cast<unsigned char>('0' + m / 10), static_cast<unsigned char>('0' + m % 10)};
-    for (unsigned k = 0; k < 5; ++k) texts[q] |= std::uint64_t{text[k]} << (8 * k);
+    const char* hh = digits::pairs + 2 * (q / 4);
+    const char* mm = digits::pairs + 2 * (q % 4 * 15);
+    const char text[5] = {hh[0], hh[1], ':', mm[0], mm[1]};
+    for (unsigned k = 0; k < 5; ++k)
+      texts[q] |= std::uint64_t{static_cast<unsigned char>(text[k])} << (8 * k);
   }
   return texts;
 }();
@@ -103,9 +101,7 @@ char* OffsetDateTime::write_text(char* out) const {
   // "+HH:MM" in one 8-byte store: the two bytes past it are within
   // max_text_size, which allows for the 3 bytes longer "+HH:MM:SS".
   static_assert(Date::max_text_size + 1 + Time::max_text_size + 8 <= max_text_size);
-  std::uint64_t text = quarter_texts[quarters] << 8 | (seconds < 0 ? '-' : '+');
-  if constexpr (std::endian::native == std::endian::big) text = std::byteswap(text);
-  std::memcpy(out, &text, 8);
+  digits::store8(out, quarter_texts[quarters] << 8 | (seconds < 0 ? '-' : '+'));
   return out + 6;
 }
 

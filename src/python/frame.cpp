@@ -181,10 +181,6 @@ PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t 
 
 // ---- classes ----
 
-void forget_free_lists(void*) noexcept {
-  for (FreeList& list : free_lists) list = {};
-}
-
 void dealloc(PyObject* self) noexcept {
   try {
     PyTypeObject* type = Py_TYPE(self);
@@ -224,6 +220,12 @@ PyObject* refuse_alloc(PyTypeObject* type, Py_ssize_t) noexcept {
 }
 
 PyMutex type_creation_lock = {};
+
+// Empties the free lists without freeing their blocks, when the interpreter
+// that allocated them is gone (see keep_for_interpreter).
+void forget_free_lists(void*) noexcept {
+  for (FreeList& list : free_lists) list = {};
+}
 
 // The type object, created under a lock: the lock is a PyMutex, which lets go
 // of the interpreter while it waits.

@@ -78,10 +78,6 @@ struct FreeList {
 inline FreeList free_lists[8];
 inline constexpr std::size_t free_list_sizes = 8 * std::size(free_lists);
 
-// Empties the lists without freeing their blocks, when the interpreter that
-// allocated them is gone (see keep_for_interpreter below).
-void forget_free_lists(void*) noexcept;
-
 // A new instance of V's class holding a copy of v; null with the
 // interpreter's exception when allocation fails. This is the only way
 // instances are made: the types refuse the generic allocation (tp_alloc) that
