@@ -146,15 +146,14 @@ struct Date {
   // bytes. Inlined by force, as Time::write_text.
   [[gnu::always_inline]] char* write_text(char* out) const noexcept {
     const Date d = *this;  // the stores through `out` may alias *this
-    if (d.year >= 0 && d.year <= 9999) [[likely]] {
-      out = digits::write4(out, static_cast<unsigned>(d.year));
-    } else {
-      out = write_other_year(out, d.year);
-    }
-    *out++ = '-';
-    out = digits::write2(out, d.month);
-    *out++ = '-';
-    return digits::write2(out, d.day);
+    if (d.year >= 0 && d.year <= 9999) [[likely]]
+      return d.write_ten_byte_text(out);
+    return d.write_month_day(write_other_year(out, d.year));
+  }
+  // write_text of a date in the years 0 to 9999, the ten bytes "YYYY-MM-DD".
+  [[gnu::always_inline]] char* write_ten_byte_text(char* out) const noexcept {
+    const Date d = *this;
+    return d.write_month_day(digits::write4(out, static_cast<unsigned>(d.year)));
   }
   // A year outside [0, 9999], as write_text writes it.
   static char* write_other_year(char* out, std::int32_t year) noexcept;
@@ -171,6 +170,14 @@ struct Date {
   }
 
  private:
+  // "-MM-DD", the end of write_text.
+  [[gnu::always_inline]] char* write_month_day(char* out) const noexcept {
+    *out++ = '-';
+    out = digits::write2(out, month);
+    *out++ = '-';
+    return digits::write2(out, day);
+  }
+
   // Days since a day far before the range: 1970-01-01 is 784353144339. Every
   // quantity is non-negative, so each division is a plain unsigned one.
   constexpr std::uint64_t shifted_days() const noexcept {

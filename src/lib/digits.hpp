@@ -102,9 +102,10 @@ inline constexpr char pairs[201] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Two digits of a value in [0, 99].
+// Two digits of a value in [0, 99]. The offset is widened before doubling:
+// doubled as an unsigned, GCC zero-extended it with an `and` at every call.
 inline char* write2(char* out, unsigned v) noexcept {
-  std::memcpy(out, pairs + 2 * v, 2);
+  std::memcpy(out, pairs + 2 * std::size_t{v}, 2);
   return out + 2;
 }
 

@@ -31,19 +31,46 @@ bool step(const DateTime& dt, std::int64_t delta, DateTime& out) noexcept {
   return true;
 }
 
-// The text "HH:MM" of q quarter hours, q in [0, 96], in the low five bytes of
-// a word in memory order: an offset's text is its sign and one lookup.
-constexpr auto quarter_texts = [] {
-  std::array<std::uint64_t, 97> texts{};
-  for (unsigned q = 0; q < texts.size(); ++q) {
+// The text of an offset of q quarter hours, q in [0, 96], east (+) at q and
+// west (-) at 97 + q: "Z" for 0, else "+HH:MM" or "-HH:MM", in the low bytes
+// of a word in memory order, and its length in the top byte. An offset's text
+// is one lookup and one 8-byte store, and from the lookup on, one word is all
+// the writer keeps of the offset.
+constexpr auto offset_texts = [] {
+  std::array<std::uint64_t, 2 * 97> texts{};
+  for (unsigned i = 0; i < texts.size(); ++i) {
+    const unsigned q = i % 97;
+    if (q == 0) {
+      texts[i] = std::uint64_t{1} << 56 | 'Z';
+      continue;
+    }
     const char* hh = digits::pairs + 2 * (q / 4);
     const char* mm = digits::pairs + 2 * (q % 4 * 15);
-    const char text[5] = {hh[0], hh[1], ':', mm[0], mm[1]};
-    for (unsigned k = 0; k < 5; ++k)
-      texts[q] |= std::uint64_t{static_cast<unsigned char>(text[k])} << (8 * k);
+    const char text[6] = {i < 97 ? '+' : '-', hh[0], hh[1], ':', mm[0], mm[1]};
+    texts[i] = std::uint64_t{6} << 56;
+    for (unsigned k = 0; k < 6; ++k)
+      texts[i] |= std::uint64_t{static_cast<unsigned char>(text[k])} << (8 * k);
   }
   return texts;
 }();
+
+// write_text for a local time on another day than the UTC time, in a year
+// of other than four digits, or with an offset of seconds: out of line, so
+// that the common case sets up no frame.
+[[gnu::noinline]] char* write_general(const OffsetDateTime& odt, char* out) {
+  Date date = odt.utc.date;
+  int h = odt.utc.time.hour, m = odt.utc.time.minute, s = odt.utc.time.second;
+  if (!detail::step_fields(date, h, m, s, odt.offset.seconds))
+    fault("OffsetDateTime local representation out of range: OutOfRange");
+  out = date.write_text(out);
+  *out++ = 'T';
+  out = Time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
+             static_cast<std::uint8_t>(s), odt.utc.time.nanosecond}
+            .write_text(out);
+  if (odt.offset.seconds != 0) return odt.offset.write_text(out);
+  *out++ = 'Z';
+  return out;
+}
 
 }  // namespace
 
@@ -58,14 +85,15 @@ std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d
       [this](const DateTime& moved) { return OffsetDateTime{moved, offset}; });
 }
 
-// The local date and time are stored field by field, as Date and Time read
-// them back: built as two whole words (DateTime::make), the text waited about
-// 2 ns longer for them.
-//
-// Offsets in use are whole quarter hours, and for those the step to local
-// time is in minutes of the day, with a carry into the date, and the offset's
-// text comes from the quarter count: no divisions of the whole time of day or
-// of the offset. Other offsets take the general step.
+// Offsets in use are whole quarter hours. For those the step to local time
+// is in minutes of the day and the offset's text comes from the quarter
+// count: no divisions of the whole time of day or of the offset. When the
+// local time is on the UTC day in a year of four digits (almost every value),
+// every field is at a fixed place, and the writer keeps few values at once:
+// it needs no stack frame and saves no register (about 35 instructions fewer
+// than one path for all): the time is written first, and the date's fields
+// are read after it, when the registers are free again. Everything else
+// takes write_general.
 char* OffsetDateTime::write_text(char* out) const {
   const std::int32_t seconds = offset.seconds;
   const auto magnitude = static_cast<std::uint32_t>(seconds < 0 ? -seconds : seconds);  // <= 86400
@@ -74,35 +102,27 @@ char* OffsetDateTime::write_text(char* out) const {
   // a multiple of 225, and the rotation divides it by 4 (as in
   // digits::divide_if_multiple).
   const std::uint32_t quarters = digits::rotr32(magnitude * 0x8765'4321u, 2);
-  const bool by_quarters = quarters <= 96;
-  Date date = utc.date;
-  int h = utc.time.hour, m = utc.time.minute, s = utc.time.second;
-  bool in_range;
-  if (by_quarters) {
+  if (quarters <= 96) {
     const int shift = static_cast<int>(quarters) * 15;  // minutes, <= 1440
-    int local = h * 60 + m + (seconds < 0 ? -shift : shift);  // [-1440, 2880)
-    in_range = detail::carry_day(date, local, 1440);
-    h = static_cast<int>(static_cast<unsigned>(local) / 60);
-    m = static_cast<int>(static_cast<unsigned>(local) % 60);
-  } else {
-    in_range = detail::step_fields(date, h, m, s, seconds);
+    const int local = utc.time.hour * 60 + utc.time.minute + (seconds < 0 ? -shift : shift);
+    // On the same day, and in years of four digits, the date takes ten bytes.
+    if (static_cast<unsigned>(local) < 1440 && static_cast<std::uint32_t>(utc.date.year) <= 9999)
+        [[likely]] {
+      const std::uint64_t offset_text = offset_texts[quarters + (seconds < 0 ? 97 : 0)];
+      const auto u = static_cast<unsigned>(local);
+      char* const end = Time{static_cast<std::uint8_t>(u / 60), static_cast<std::uint8_t>(u % 60),
+                             utc.time.second, utc.time.nanosecond}
+                            .write_text(out + 11);
+      utc.date.write_ten_byte_text(out);
+      out[10] = 'T';
+      // The bytes past the text are within max_text_size, which allows for
+      // the 3 bytes longer "+HH:MM:SS".
+      static_assert(Date::max_text_size + 1 + Time::max_text_size + 8 <= max_text_size);
+      digits::store8(end, offset_text);
+      return end + (offset_text >> 56);
+    }
   }
-  if (!in_range) fault("OffsetDateTime local representation out of range: OutOfRange");
-  const Time time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
-                  static_cast<std::uint8_t>(s), utc.time.nanosecond};
-  out = date.write_text(out);
-  *out++ = 'T';
-  out = time.write_text(out);
-  if (!by_quarters) return offset.write_text(out);
-  if (seconds == 0) {
-    *out++ = 'Z';
-    return out;
-  }
-  // "+HH:MM" in one 8-byte store: the two bytes past it are within
-  // max_text_size, which allows for the 3 bytes longer "+HH:MM:SS".
-  static_assert(Date::max_text_size + 1 + Time::max_text_size + 8 <= max_text_size);
-  digits::store8(out, quarter_texts[quarters] << 8 | (seconds < 0 ? '-' : '+'));
-  return out + 6;
+  return write_general(*this, out);
 }
 
 }  // namespace chronexa

@@ -84,8 +84,7 @@ struct Time {
     std::uint32_t v = t.nanosecond;
     char* end;
     if (digits::divide_if_multiple<3>(v)) {  // v is now the microseconds
-      digits::write2(out, v / 10'000);
-      digits::write2(out + 2, v / 100 % 100);
+      digits::write4(out, v / 100);
       digits::write2(out + 4, v % 100);
       end = out + 6;
     } else {

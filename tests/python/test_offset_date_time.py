@@ -115,11 +115,14 @@ def test_errors(call, message):
 
 
 def test_text_of_every_quarter_hour_offset():
-    # Quarter-hour offsets take their own path through the text: each must read as UtcOffset's
-    # text (another writer) after the local time, and a zero offset as "Z".
-    for q in range(-96, 97):
-        x = OffsetDateTime.from_utc(NOON.utc, UtcOffset.from_seconds(q * 900))
-        assert str(x) == str(x.to_local())[:-1] + (str(x.offset) if q else "Z")
+    # Quarter-hour offsets take their own path through the text when the local time is on the UTC
+    # day in a year of four digits: each must read as UtcOffset's text (another writer) after the
+    # local time, and a zero offset as "Z", on both sides of that path's bounds.
+    for utc in [NOON.utc, *map(DateTime.parse, ["9999-12-31T23:50:00.5Z", "10000-01-01T00:10:00Z",
+                                                 "0000-01-01T00:05:00Z"])]:
+        for q in range(-96, 97):
+            x = OffsetDateTime.from_utc(utc, UtcOffset.from_seconds(q * 900))
+            assert str(x) == str(x.to_local())[:-1] + (str(x.offset) if q else "Z")
 
 
 def test_examples_hash_values_and_local_time_out_of_range():
