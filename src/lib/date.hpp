@@ -152,8 +152,7 @@ struct Date {
   }
   // write_text of a date in the years 0 to 9999, the ten bytes "YYYY-MM-DD".
   [[gnu::always_inline]] char* write_ten_byte_text(char* out) const noexcept {
-    const Date d = *this;
-    return d.write_month_day(digits::write4(out, static_cast<unsigned>(d.year)));
+    return write_month_day(digits::write4(out, static_cast<unsigned>(year)));
   }
   // A year outside [0, 9999], as write_text writes it.
   static char* write_other_year(char* out, std::int32_t year) noexcept;

@@ -92,7 +92,13 @@ struct Time {
       digits::write8(out + 1, v % 100'000'000);
       end = out + 9;
     }
-    while (digits::divide_if_multiple<1>(v)) --end;  // v is not 0
+    // v is not 0. An if around a do-while: Clang turns a while loop into one
+    // that steps `end` once more and back (three instructions more when no
+    // zero is stripped).
+    if (digits::divide_if_multiple<1>(v)) {
+      do --end;
+      while (digits::divide_if_multiple<1>(v));
+    }
     return end;
   }
 
