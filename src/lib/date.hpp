@@ -151,6 +151,8 @@ struct Date {
     return d.write_month_day(write_other_year(out, d.year));
   }
   // write_text of a date in the years 0 to 9999, the ten bytes "YYYY-MM-DD".
+  // Each field is read where it is written (no copy first), so that a caller
+  // holding other values keeps no register for the date until then.
   [[gnu::always_inline]] char* write_ten_byte_text(char* out) const noexcept {
     return write_month_day(digits::write4(out, static_cast<unsigned>(year)));
   }

@@ -88,12 +88,11 @@ std::expected<OffsetDateTime, DateError> OffsetDateTime::add_duration(Duration d
 // Offsets in use are whole quarter hours. For those the step to local time
 // is in minutes of the day and the offset's text comes from the quarter
 // count: no divisions of the whole time of day or of the offset. When the
-// local time is on the UTC day in a year of four digits (almost every value),
-// every field is at a fixed place, and the writer keeps few values at once:
-// it needs no stack frame and saves no register (about 35 instructions fewer
-// than one path for all): the time is written first, and the date's fields
-// are read after it, when the registers are free again. Everything else
-// takes write_general.
+// local time is also on the UTC day in a year of four digits (almost every
+// value), every field has a fixed place: the time is written first, and the
+// date's fields are read after it, when the registers are free again. That
+// path needs no stack frame and saves no register (about 35 instructions per
+// call fewer than one path for all). Everything else takes write_general.
 char* OffsetDateTime::write_text(char* out) const {
   const std::int32_t seconds = offset.seconds;
   const auto magnitude = static_cast<std::uint32_t>(seconds < 0 ? -seconds : seconds);  // <= 86400
