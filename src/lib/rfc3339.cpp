@@ -138,8 +138,7 @@ struct Fixed {
   }
   constexpr digits::Shape date_shape("0000-00-"), middle_shape("00T00:00"), time_shape("00:00:00");
   const std::uint64_t a = digits::load8(p, 0), b = digits::load8(p, 8), c = digits::load8(p, 11);
-  if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0 ||
-      (end != 19 && (end < 21 || end > 29 || p[19] != '.')))
+  if ((date_shape.deviation(a) | middle_shape.deviation(b) | time_shape.deviation(c)) != 0)
     return false;
   const std::uint64_t ap = digits::pairs_of(a), bp = digits::pairs_of(b), cp = digits::pairs_of(c);
   f.year = static_cast<std::int32_t>(byte_at(ap, 0) * 100 + byte_at(ap, 2));
@@ -149,7 +148,9 @@ struct Fixed {
   f.minute = byte_at(cp, 3);
   f.second = byte_at(cp, 6);
   f.nanos = 0;
-  return end == 19 || digits::parse_fraction_word(p + 20, p + end, f.nanos);
+  if (end == 19) return true;
+  return end >= 21 && end <= 29 && p[19] == '.' &&
+         digits::parse_fraction_word(p + 20, p + end, f.nanos);
 }
 
 constexpr bool fixed_shape(std::string_view s) noexcept {
