@@ -55,21 +55,15 @@ constexpr auto offset_texts = [] {
 }();
 
 // write_text for a local time on another day than the UTC time, in a year
-// of other than four digits, or with an offset of seconds: out of line, so
-// that the common case sets up no frame.
+// of other than four digits, or with an offset of seconds: the local
+// date-time's own text, its "Z" replaced by the offset's text unless that is
+// zero. Out of line, so that the common case sets up no frame.
 [[gnu::noinline]] char* write_general(const OffsetDateTime& odt, char* out) {
-  Date date = odt.utc.date;
-  int h = odt.utc.time.hour, m = odt.utc.time.minute, s = odt.utc.time.second;
-  if (!detail::step_fields(date, h, m, s, odt.offset.seconds))
-    fault("OffsetDateTime local representation out of range: OutOfRange");
-  out = date.write_text(out);
-  *out++ = 'T';
-  out = Time{static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(m),
-             static_cast<std::uint8_t>(s), odt.utc.time.nanosecond}
-            .write_text(out);
-  if (odt.offset.seconds != 0) return odt.offset.write_text(out);
-  *out++ = 'Z';
-  return out;
+  const auto local = odt.to_local();
+  if (!local) fault("OffsetDateTime local representation out of range: OutOfRange");
+  char* const end = local->write_text(out);
+  if (odt.offset.seconds == 0) return end;
+  return odt.offset.write_text(end - 1);
 }
 
 }  // namespace
