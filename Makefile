@@ -14,7 +14,7 @@
 #   make sanitize       core tests and the whole Python suite with ASan + UBSan
 #   make leaks          reference and memory-block leak loop under python3.14d
 #   make fuzz           every libFuzzer target for FUZZ_SECONDS each (default 180)
-#   make fuzz-coverage  line coverage of src/lib reached by the fuzz corpus
+#   make fuzz-coverage  line coverage of src/core reached by the fuzz corpus
 #   make format-check   fail on any difference from .clang-format
 #
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
@@ -47,7 +47,7 @@ else
 BUILD ?= build/local
 VERSION := $(shell sed -n 's/^version = "\(.*\)"/\1/p' pyproject.toml)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
-MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/src/py$${PYTHONPATH:+:$$PYTHONPATH}
+MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/python$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) $(CMAKE_ARGS) >/dev/null
@@ -100,7 +100,7 @@ sanitize: export ASAN_OPTIONS := detect_leaks=0:strict_init_order=1:check_initia
 sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 sanitize:
 	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS=-DCHRONEXA_SANITIZE=ON \
-	  'MODULE_PATH=LD_PRELOAD=$(SANITIZE_RUNTIME) PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD):$(CURDIR)/src/py'
+	  'MODULE_PATH=LD_PRELOAD=$(SANITIZE_RUNTIME) PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD):$(CURDIR)/python'
 
 # The module built for Debian's debug interpreter; the build refuses release
 # headers (CHRONEXA_DEBUG_PYTHON), and the check refuses a release interpreter.
