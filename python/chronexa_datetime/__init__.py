@@ -64,6 +64,9 @@ def _out_of_range(what: object, target: str) -> ValueError:
 def _offset_seconds(offset: _dt.timedelta | None, what: object) -> int:
     if offset is None:
         raise ValueError(_NAIVE.format(what))
+    if not isinstance(offset, _timedelta):  # a broken tzinfo, as datetime itself reports it
+        raise TypeError("tzinfo.utcoffset() must return None or timedelta, "
+                        f"not {type(offset).__name__!r}")
     if offset.microseconds:
         raise ValueError(f"the offset {offset} of {what!r} has a fraction of a second, "
                          "which UtcOffset cannot hold")
@@ -187,7 +190,9 @@ def from_datetime_utc(dt: _dt.datetime) -> DateTime:
     try:
         since = dt - _EPOCH
     except TypeError:
-        if not isinstance(dt, _datetime):
+        # Naive, or a tzinfo whose utcoffset() is broken: asking again raises
+        # the standard library's own TypeError for the latter.
+        if not isinstance(dt, _datetime) or dt.utcoffset() is not None:
             raise
         raise ValueError(_NAIVE.format(dt)) from None
     nanos = since.microseconds * 1000
@@ -213,8 +218,18 @@ def to_timedelta(d: Duration, *, truncate: bool = False) -> _dt.timedelta:
 
 
 def from_timedelta(td: _dt.timedelta) -> Duration:
-    """The Duration of a timedelta, exactly (any timedelta fits)."""
-    return _nanoseconds(td // _US * 1000)
+    """The Duration of a timedelta, exactly (any timedelta fits). A subclass
+    with a ``nanoseconds`` field (0 to 999 past its microseconds, as pandas'
+    Timedelta has) keeps those nanoseconds; ValueError when that field holds
+    anything else."""
+    if type(td) is _timedelta:
+        return _nanoseconds(td // _US * 1000)
+    extra = getattr(td, "nanoseconds", 0)
+    if type(extra) is not int or not 0 <= extra < 1000:
+        raise ValueError(f"{td!r} has a nanoseconds field of {extra!r}, not 0 to 999; "
+                         "convert it to whole nanoseconds first")
+    micros = (td.days * 86400 + td.seconds) * 1_000_000 + td.microseconds
+    return _nanoseconds(micros * 1000 + extra)
 
 
 # The ISO weekday number of a Weekday, as date.isoweekday() gives it (Monday

@@ -314,7 +314,7 @@ void add_parameter_note(std::string_view name) noexcept {
 
 PyObject* to_python(i128 v) {
   if (v >= INT64_MIN && v <= INT64_MAX) return to_python(static_cast<std::int64_t>(v));
-  return checked(PyLong_FromNativeBytes(&v, sizeof v, -1));
+  return PyLong_FromNativeBytes(&v, sizeof v, -1);
 }
 
 }  // namespace chronexa::py

@@ -154,18 +154,22 @@ bool bind_tuple(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
 }
 
 // ---- results ----
+//
+// Each converter returns the new object, or null with the interpreter's
+// exception set (a MemoryError when an allocation fails), which the member
+// returns as it is.
 
 template <std::integral T>
   requires(!std::same_as<T, bool>)
 PyObject* to_python(T v) {
-  if constexpr (std::same_as<T, std::uint64_t>) return checked(PyLong_FromUnsignedLongLong(v));
+  if constexpr (std::same_as<T, std::uint64_t>) return PyLong_FromUnsignedLongLong(v);
   else {
     static_assert(sizeof(T) <= 4 || std::same_as<T, std::int64_t>);
-    return checked(from_i64(v));
+    return from_i64(v);
   }
 }
 PyObject* to_python(i128 v);
-inline PyObject* to_python(double v) { return checked(PyFloat_FromDouble(v)); }
+inline PyObject* to_python(double v) { return PyFloat_FromDouble(v); }
 inline PyObject* to_python(bool v) { return v ? Py_True : Py_False; }  // immortal
 
 template <Wrapped V>

@@ -84,17 +84,11 @@ PyObject* panic_exception_type() {
 }  // namespace
 
 void raise_panic(const char* message) noexcept {
-  try {
-    PyObject* type = panic_exception_type();
-    if (type == nullptr) {  // the interpreter's own error stays set
-      PyErr_WriteUnraisable(nullptr);
-      throw InternalFault{"could not create PanicException"};
-    }
+  // When even the exception type cannot be made (memory is exhausted), the
+  // interpreter's own error from that attempt, a MemoryError, is what the
+  // caller raises: never abort the process for want of an exception object.
+  if (PyObject* type = panic_exception_type())
     PyErr_SetString(type, message != nullptr ? message : "native code faulted without a message");
-  } catch (...) {
-    std::fputs("uncaught panic at ffi boundary\n", stderr);
-    std::abort();
-  }
 }
 
 PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept {
@@ -108,11 +102,6 @@ PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept {
     return name;
   }
   return made;
-}
-
-void null_result() {
-  PyErr_WriteUnraisable(nullptr);
-  fault("PyObject pointer is null");
 }
 
 PyObject* value_error(std::string_view prefix, std::string_view name) noexcept {
@@ -227,6 +216,16 @@ void forget_free_lists(void*) noexcept {
   for (FreeList& list : free_lists) list = {};
 }
 
+// An attribute of a type not yet published, stored in its dictionary. Not
+// setattr: under memory exhaustion CPython's type.__setattr__ (3.14) can
+// report a failed allocation as AttributeError, and the import must fail with
+// the MemoryError it is.
+int set_type_attribute(PyTypeObject* type, const char* name, PyObject* value) noexcept {
+  if (PyDict_SetItemString(type->tp_dict, name, value) < 0) return -1;
+  PyType_Modified(type);
+  return 0;
+}
+
 // The type object, created under a lock: the lock is a PyMutex, which lets go
 // of the interpreter while it waits.
 PyTypeObject* create_type(const ClassDef& def) {
@@ -256,8 +255,7 @@ PyTypeObject* create_type(const ClassDef& def) {
   if (type == nullptr) return nullptr;
 
   PyObject* reduce = PyDescr_NewMethod(type, &refuse_reduce_def);
-  if (reduce == nullptr ||
-      PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
+  if (reduce == nullptr || set_type_attribute(type, "__reduce_ex__", reduce) < 0) {
     Py_XDECREF(reduce);
     Py_DECREF(type);
     return nullptr;
@@ -266,16 +264,16 @@ PyTypeObject* create_type(const ClassDef& def) {
 
   for (const ClassAttribute& attr : def.attributes) {
     PyObject* value = attr.make(type);
-    if (value == nullptr ||
-        PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), attr.name, value) < 0) {
+    if (value == nullptr || set_type_attribute(type, attr.name, value) < 0) {
       Py_XDECREF(value);
+      Py_DECREF(type);
+      if (PyErr_ExceptionMatches(PyExc_MemoryError)) return nullptr;  // raised as it is
       PyObject* cause = PyErr_GetRaisedException();
       PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing `%s.%s`", def.name,
                    attr.name);
       PyObject* outer = PyErr_GetRaisedException();
       PyException_SetCause(outer, cause);
       PyErr_SetRaisedException(outer);
-      Py_DECREF(type);
       return nullptr;
     }
     Py_DECREF(value);
@@ -291,13 +289,13 @@ PyTypeObject* get_type(const ClassDef& def) {
     type = keep_for_interpreter(*def.type) && keep_for_interpreter(free_lists, forget_free_lists)
                ? create_type(def)
                : nullptr;
-    if (type == nullptr) {
+    if (type == nullptr && !PyErr_ExceptionMatches(PyExc_MemoryError)) {
       PyObject* cause = PyErr_GetRaisedException();
       PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", def.name);
       PyObject* outer = PyErr_GetRaisedException();
       PyException_SetCause(outer, cause);
       PyErr_SetRaisedException(outer);
-    } else {
+    } else if (type != nullptr) {
       *def.type = type;  // kept for the life of the interpreter
     }
   }
@@ -331,7 +329,7 @@ int register_class(PyObject* module, const ClassDef& def) noexcept {
     const bool appended = name != nullptr && PyList_Append(all, name) == 0;
     Py_XDECREF(name);
     Py_DECREF(all);
-    if (!appended) fault("could not append __name__ to __all__");
+    if (!appended) return -1;  // MemoryError
     return PyObject_SetAttrString(module, def.name, reinterpret_cast<PyObject*>(type));
   } catch (const InternalFault& f) {
     raise_panic(f.message);

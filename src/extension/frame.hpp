@@ -250,15 +250,6 @@ PyObject* value_error(std::string_view prefix, std::string_view name) noexcept;
 PyObject* value_error_quoting(const char* before, std::string_view input,
                               const char* after) noexcept;
 
-// A null result from the interpreter where an object was required: prints the
-// pending exception as unraisable, then faults.
-[[noreturn]] void null_result();
-
-inline PyObject* checked(PyObject* o) {
-  if (o == nullptr) null_result();
-  return o;
-}
-
 // ---- text ----
 //
 // python_string(pieces...) makes a str of the pieces' texts in order: string

@@ -93,12 +93,16 @@ PyObject* str(PyObject* self) noexcept {
   return python_string(v);
 }
 
-// A value without text is still a valid value: its repr rebuilds it from the
-// parts (as the reprs of DateTime and UtcOffset print them), so debuggers,
-// logging and containers holding it keep working.
+// The repr evaluates back to the value. The parse form needs text the parser
+// takes back: a local time in range, and an offset of whole minutes under 24
+// hours (the parser reads ±HH:MM, HH at most 23). Any other value, valid all
+// the same (the bridge makes offsets with seconds from historical local mean
+// times), is rebuilt from its parts, as the reprs of DateTime and UtcOffset
+// print them, so debuggers, logging and containers holding it keep working.
 PyObject* repr(PyObject* self) noexcept {
   const OffsetDateTime& v = self_value(self);
-  if (!v.has_text())
+  const std::int32_t offset = v.offset.seconds;
+  if (!v.has_text() || offset % 60 != 0 || offset <= -86400 || offset >= 86400)
     return python_string("OffsetDateTime.from_utc(DateTime.parse('", v.utc,
                          "'), UtcOffset.from_seconds(", v.offset.seconds, "))");
   return python_string("OffsetDateTime.parse('", v, "')");

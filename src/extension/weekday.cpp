@@ -9,19 +9,22 @@ namespace {
 
 // The members, created once with the type and kept for the interpreter, so
 // that rebinding a class attribute does not change what Date.weekday()
-// returns.
+// returns. A member of another type is one left by a type whose creation
+// failed part-way (an import that ran out of memory): it is replaced, so that
+// a retried import hands out members of the type it publishes.
 PyObject* members[7] = {};
 
 template <Weekday W>
 PyObject* make_member(PyTypeObject* type) {
-  if (members[static_cast<int>(W)] == nullptr) {
+  PyObject*& member = members[static_cast<int>(W)];
+  if (member == nullptr || Py_TYPE(member) != type) {
     if (!keep_for_interpreter(members)) return nullptr;
     auto* o = PyObject_New(Object<Weekday>, type);
     if (o == nullptr) return nullptr;
     o->value = W;
-    members[static_cast<int>(W)] = reinterpret_cast<PyObject*>(o);
+    Py_XSETREF(member, reinterpret_cast<PyObject*>(o));
   }
-  return Py_NewRef(members[static_cast<int>(W)]);
+  return Py_NewRef(member);
 }
 
 PyObject* str(PyObject* self) noexcept { return python_string(name(value_of<Weekday>(self))); }
