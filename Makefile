@@ -51,7 +51,7 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/python$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
-	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) $(CMAKE_ARGS) >/dev/null
+	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) -DCHRONEXA_WERROR=ON $(CMAKE_ARGS) >/dev/null
 	cmake --build $(BUILD) $(if $(ONLY),--target $(ONLY))
 
 test: build

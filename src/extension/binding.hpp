@@ -128,9 +128,8 @@ bool convert_slots(const FunctionDescription& d, PyObject* const* slots, T&... o
 
 // Binds a vector call and converts every argument, in parameter order.
 template <class... T>
-[[gnu::always_inline]] inline bool bind_vector(const FunctionDescription& d, PyObject* const* args,
-                                               std::size_t nargsf, PyObject* kwnames,
-                                               T&... out) noexcept {
+CHRONEXA_INLINE inline bool bind_vector(const FunctionDescription& d, PyObject* const* args,
+                                        std::size_t nargsf, PyObject* kwnames, T&... out) noexcept {
   constexpr auto n = static_cast<Py_ssize_t>(sizeof...(T));
   const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
   PyObject* slots[sizeof...(T)];

@@ -302,9 +302,9 @@ struct IntegerPiece {
   T v;
   static constexpr std::size_t max_size = 20;
   static constexpr bool ascii = true;
-  // Inlined by force: Clang called it for the year of repr(Date), which
-  // then saved six registers (repr(Date) of the wheel took 3% longer).
-  [[gnu::always_inline]] char* write(char* out) const noexcept {
+  // Inlined, so that the writer of a repr saves no registers around it
+  // (zig's Clang 22.1 calls it for the year of repr(Date)).
+  CHRONEXA_INLINE char* write(char* out) const noexcept {
     if constexpr (std::is_signed_v<T>) return digits::write_i64(out, v);
     else return digits::write_u64(out, v);
   }
@@ -323,8 +323,8 @@ struct ValuePiece {
 // about 10% longer.
 template <class V>
 struct SizedValuePiece : ValuePiece<V> {
-  [[gnu::always_inline]] std::size_t size() const noexcept { return this->v.text_size(); }
-  [[gnu::always_inline]] char* write(char* out) const noexcept { return this->v.write_text(out); }
+  CHRONEXA_INLINE std::size_t size() const noexcept { return this->v.text_size(); }
+  CHRONEXA_INLINE char* write(char* out) const noexcept { return this->v.write_text(out); }
 };
 
 template <std::size_t N>
@@ -377,8 +377,8 @@ inline char* ascii_bytes(PyObject* s) noexcept {
 // last two ending at the text's end: 17 to 32 bytes take two moves, 33 to 64
 // (most reprs) four, with no loop (a loop for them cost 5 to 7 instructions
 // of setup and test per repr); shorter texts take two overlapping moves of 8
-// or 4 bytes (Clang made a loop of a byte loop, with eight branches for the
-// six bytes of str(UtcOffset)).
+// or 4 bytes (a byte loop, which zig's Clang 22.1 unrolls into eight
+// branches for the six bytes of str(UtcOffset)).
 inline PyObject* ascii_text_to_str(const char* text, std::size_t size) noexcept {
   PyObject* s = new_ascii_str(size);
   if (s == nullptr) return nullptr;
@@ -421,7 +421,7 @@ concept SizedPiece = requires(const P& p) {
 // conversion) went from 1.5x to 1.2-1.3x its floor this way, where short
 // texts gain nothing.
 template <class... P>
-[[gnu::always_inline]] inline PyObject* write_sized_pieces(const P&... pieces) noexcept {
+CHRONEXA_INLINE inline PyObject* write_sized_pieces(const P&... pieces) noexcept {
   const std::size_t size = (pieces.size() + ...);
   PyObject* s = new_ascii_str(size);
   if (s == nullptr) return nullptr;
@@ -458,7 +458,7 @@ PyObject* write_buffered_pieces(const P&... pieces) noexcept {
 }
 
 template <class... P>
-[[gnu::always_inline]] inline PyObject* write_pieces(const P&... pieces) noexcept {
+CHRONEXA_INLINE inline PyObject* write_pieces(const P&... pieces) noexcept {
   if constexpr ((SizedPiece<P> && ...)) {
     static_assert((P::ascii && ...) && (max_piece_size<P>() + ...) <= text_capacity);
     return write_sized_pieces(pieces...);
@@ -468,7 +468,7 @@ template <class... P>
 }
 
 template <class... P>
-[[gnu::always_inline]] inline PyObject* python_string(const P&... pieces) noexcept {
+CHRONEXA_INLINE inline PyObject* python_string(const P&... pieces) noexcept {
   return write_pieces(piece(pieces)...);
 }
 
@@ -488,8 +488,7 @@ Py_hash_t hash(PyObject* self) noexcept {
 
 // The rich comparison of two values of V's class.
 template <class V>
-[[gnu::always_inline]] inline PyObject* compare_values(PyObject* self, PyObject* other,
-                                                       int op) noexcept {
+CHRONEXA_INLINE inline PyObject* compare_values(PyObject* self, PyObject* other, int op) noexcept {
   const V& a = value_of<V>(self);
   const V& b = value_of<V>(other);
   bool r;
@@ -506,9 +505,9 @@ template <class V>
   Py_RETURN_FALSE;
 }
 
-// A comparison with an operand of another class, or of a subclass: its check
-// is a call, kept out of the common path, which then saves no registers
-// (Clang saved three on every comparison).
+// A comparison with an operand of another class: its check is a call, kept
+// out of the common path, which then saves no registers for it (zig's Clang
+// 22.1 saved three on every comparison; the `<` rows).
 template <class V>
 [[gnu::noinline]] PyObject* compare_other(PyObject* self, PyObject* other, int op) noexcept {
   if (!PyType_IsSubtype(Py_TYPE(other), type_of<V>)) Py_RETURN_NOTIMPLEMENTED;
