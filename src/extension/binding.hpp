@@ -20,6 +20,9 @@
 #include <string_view>
 
 #include "classes.hpp"
+#include "errors.hpp"
+#include "instance.hpp"
+#include "lifetime.hpp"
 
 namespace chronexa::py {
 
@@ -75,9 +78,6 @@ inline PyObject* from_i64(std::int64_t v) noexcept {
   if (v >= -one_digit && v <= one_digit) return PyLong_FromLong(static_cast<long>(v));
   return PyLong_FromLongLong(v);
 }
-
-// The instance-check TypeError: "'int' object is not an instance of 'Duration'".
-void instance_check_error(PyObject* o, PyTypeObject* target) noexcept;
 
 bool convert(PyObject* o, std::int64_t& out) noexcept;
 bool convert(PyObject* o, std::int32_t& out) noexcept;

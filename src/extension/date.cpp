@@ -2,6 +2,9 @@
 //
 // Date: a calendar date.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

@@ -2,6 +2,9 @@
 //
 // DateTime: a UTC instant.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

@@ -2,6 +2,9 @@
 //
 // Duration: a signed span of nanoseconds.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

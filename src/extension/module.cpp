@@ -2,8 +2,9 @@
 //
 // The module `chronexa`: multi-phase initialisation, and an execution step
 // that registers the seven classes in order, in the main interpreter only.
-#include "binding.hpp"
 #include "classes.hpp"
+#include "entry.hpp"
+#include "errors.hpp"
 
 namespace chronexa::py {
 namespace {

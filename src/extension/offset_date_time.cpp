@@ -2,6 +2,9 @@
 //
 // OffsetDateTime: a UTC instant shown at a fixed offset.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

@@ -2,6 +2,9 @@
 //
 // Time: a time of day.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

@@ -2,6 +2,9 @@
 //
 // UtcOffset: a fixed offset from UTC.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

@@ -3,6 +3,9 @@
 // Weekday: seven canonical members, created with the type and handed out by
 // Date.weekday(); identity equality and hashing.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {

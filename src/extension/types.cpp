@@ -1,145 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "frame.hpp"
+#include "types.hpp"
 
-#include <algorithm>
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "binding.hpp"
+#include "entry.hpp"
+#include "errors.hpp"
+#include "instance.hpp"
+#include "lifetime.hpp"
 
 namespace chronexa::py {
-
-// ---- kept for the interpreter ----
-
-namespace {
-
-struct KeptSlot {
-  void* slot;
-  void (*reset)(void*) noexcept;
-};
-
-PyMutex kept_lock = {};
-KeptSlot kept[32];  // 12 in use: 7 types, the free lists, the Weekday members,
-                    // PanicException, 2 names
-std::size_t kept_count = 0;
-bool exit_function_registered = false;
-
-// Runs at the end of Py_FinalizeEx, when no Python object may be touched.
-void forget_kept() noexcept {
-  PyMutex_Lock(&kept_lock);
-  for (std::size_t i = 0; i < kept_count; ++i) kept[i].reset(kept[i].slot);
-  kept_count = 0;
-  exit_function_registered = false;  // the interpreter has popped it
-  PyMutex_Unlock(&kept_lock);
-}
-
-}  // namespace
-
-bool keep_for_interpreter(void* slot, void (*reset)(void*) noexcept) noexcept {
-  PyMutex_Lock(&kept_lock);
-  bool ok = exit_function_registered || Py_AtExit(forget_kept) == 0;
-  exit_function_registered = ok;
-  const auto known = [&](const KeptSlot& k) { return k.slot == slot; };
-  if (ok && std::none_of(kept, kept + kept_count, known)) {
-    if (kept_count < std::size(kept)) kept[kept_count++] = {slot, reset};
-    else ok = false;
-  }
-  PyMutex_Unlock(&kept_lock);
-  if (!ok) PyErr_SetString(PyExc_RuntimeError, "could not register chronexa's finalisation step");
-  return ok;
-}
-
-// ---- PanicException ----
-
-namespace {
-
-constexpr const char* panic_doc =
-    "The exception raised when native code called from Python faults.\n\n"
-    "Like SystemExit, this exception is derived from BaseException so that\n"
-    "it will typically propagate all the way through the stack and cause the\n"
-    "Python interpreter to exit.";
-
-std::atomic<PyObject*> panic_type{nullptr};
-
-// Created on first need; if two threads race, one type wins and the other is
-// dropped.
-PyObject* panic_exception_type() {
-  PyObject* t = panic_type.load(std::memory_order_acquire);
-  if (t != nullptr) return t;
-  if (!keep_for_interpreter(panic_type)) return nullptr;
-  PyObject* made = PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", panic_doc,
-                                             PyExc_BaseException, nullptr);
-  if (made == nullptr) return nullptr;
-  PyObject* expected = nullptr;
-  if (!panic_type.compare_exchange_strong(expected, made, std::memory_order_acq_rel)) {
-    Py_DECREF(made);
-    return expected;
-  }
-  return made;
-}
-
-}  // namespace
-
-void raise_panic(const char* message) noexcept {
-  // When even the exception type cannot be made (memory is exhausted), the
-  // interpreter's own error from that attempt, a MemoryError, is what the
-  // caller raises: never abort the process for want of an exception object.
-  if (PyObject* type = panic_exception_type())
-    PyErr_SetString(type, message != nullptr ? message : "native code faulted without a message");
-}
-
-PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept {
-  PyObject* name = slot.load(std::memory_order_acquire);
-  if (name != nullptr) return name;
-  if (!keep_for_interpreter(slot)) return nullptr;
-  PyObject* made = PyUnicode_InternFromString(text);
-  if (made == nullptr) return nullptr;
-  if (!slot.compare_exchange_strong(name, made, std::memory_order_acq_rel)) {
-    Py_DECREF(made);  // another thread published the same name first
-    return name;
-  }
-  return made;
-}
-
-PyObject* value_error(std::string_view prefix, std::string_view name) noexcept {
-  char msg[128];
-  const std::size_t n = std::min(prefix.size() + name.size(), sizeof msg - 1);
-  std::memcpy(msg, prefix.data(), std::min(prefix.size(), n));
-  if (n > prefix.size()) std::memcpy(msg + prefix.size(), name.data(), n - prefix.size());
-  msg[n] = '\0';
-  PyErr_SetString(PyExc_ValueError, msg);
-  return nullptr;
-}
-
-PyObject* value_error_quoting(const char* before, std::string_view input,
-                              const char* after) noexcept {
-  PyObject* text = PyUnicode_FromStringAndSize(input.data(), static_cast<Py_ssize_t>(input.size()));
-  if (text == nullptr) return nullptr;
-  PyObject* message = PyUnicode_FromFormat("%s%R%s", before, text, after);
-  Py_DECREF(text);
-  if (message == nullptr) return nullptr;
-  PyErr_SetObject(PyExc_ValueError, message);
-  Py_DECREF(message);
-  return nullptr;
-}
-
-// ---- text ----
-
-PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept {
-  if (size > text_capacity) return value_error("Representation exceeds formatting buffer", "");
-  if (ascii) return ascii_text_to_str(text, size);
-  PyObject* s = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(size), "strict");
-  if (s == nullptr && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
-    PyErr_Clear();
-    return value_error("Invalid UTF-8 in representation", "");
-  }
-  return s;
-}
-
-// ---- constructors ----
 
 PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t nargsf,
                              PyObject* kwnames) noexcept {
@@ -167,8 +38,6 @@ PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t 
   Py_XDECREF(kwargs);
   return result;
 }
-
-// ---- classes ----
 
 void dealloc(PyObject* self) noexcept {
   try {
