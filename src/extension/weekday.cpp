@@ -4,6 +4,7 @@
 // Date.weekday(); identity equality and hashing.
 #include "binding.hpp"
 #include "entry.hpp"
+#include "member.hpp"
 #include "operators.hpp"
 #include "text.hpp"
 
@@ -32,13 +33,17 @@ PyObject* make_member(PyTypeObject* type) {
 
 PyObject* str(PyObject* self) noexcept { return python_string(name(value_of<Weekday>(self))); }
 
+constexpr Member number_from_monday_member{.class_name = "Weekday",
+                                           .name = "number_from_monday",
+                                           .receiver = Receiver::self,
+                                           .doc = "Get the weekday number from Monday (1-7)."};
 PyObject* number_from_monday(PyObject* self, PyObject*) {
   return to_python(chronexa::number_from_monday(value_of<Weekday>(self)));
 }
 
 PyMethodDef methods[] = {
     {"number_from_monday", method(entry<number_from_monday>), METH_NOARGS,
-     "number_from_monday($self)\n--\n\nGet the weekday number from Monday (1-7)."},
+     docstring<number_from_monday_member>},
     {nullptr, nullptr, 0, nullptr},
 };
 
