@@ -165,8 +165,11 @@ PyObject* str(PyObject* self) noexcept {
 // print them, so debuggers, logging and containers holding it keep working.
 PyObject* repr(PyObject* self) noexcept {
   const OffsetDateTime& v = self_value(self);
-  const std::int32_t offset = v.offset.seconds;
-  if (!v.has_text() || offset % 60 != 0 || offset <= -86400 || offset >= 86400)
+  // -23:59 to +23:59 in whole minutes, counted from -23:59: one unsigned
+  // range check and one divisibility test.
+  const auto from_lowest = static_cast<std::uint32_t>(v.offset.seconds + 86'340);
+  const bool offset_parses = from_lowest <= 2 * 86'340 && from_lowest % 60 == 0;
+  if (!v.has_text() || !offset_parses) [[unlikely]]
     return python_string("OffsetDateTime.from_utc(DateTime.parse('", v.utc,
                          "'), UtcOffset.from_seconds(", v.offset.seconds, "))");
   return python_string("OffsetDateTime.parse('", v, "')");
