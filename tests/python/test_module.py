@@ -162,6 +162,34 @@ def test_subinterpreter_import_fails():
     assert Date(2024, 1, 1).weekday() is Weekday.MONDAY  # and so does ours
 
 
+UNDER_RLIMIT = """
+import resource, chronexa
+from chronexa import Date, Duration
+kept, big = [None] * 4_000_000, Duration.nanoseconds(2**100)
+with open("/proc/self/statm") as f:
+    size = int(f.read().split()[0]) * resource.getpagesize()
+resource.setrlimit(resource.RLIMIT_AS, (size + 16 * 2**20, resource.RLIM_INFINITY))
+n = 0
+try:
+    while True:  # the one allocation per round is the int total_nanos() returns
+        kept[n] = big.total_nanos()
+        n += 1
+except MemoryError:
+    kept.clear()
+print(n > 10**5, Date(2024, 1, 1).add_days(1), big.total_nanos() == 2**100)
+"""
+
+
+# Under a real address-space limit: MemoryError, and the module keeps working afterwards.
+def test_address_space_exhaustion_raises_memory_error():
+    if "asan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("AddressSanitizer reserves far more address space than the limit allows")
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    r = subprocess.run([sys.executable, "-c", UNDER_RLIMIT], env=env, capture_output=True,
+                       text=True, timeout=120)
+    assert (r.returncode, r.stderr, r.stdout) == (0, "", "True 2024-01-02 True\n")
+
+
 LEGACY_SUBINTERPRETER = """
 import _testcapi
 first, lookups = {first!r}, 0
