@@ -87,6 +87,7 @@ package-check:
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) $(CURDIR)/tools/verify_types.py chronexa chronexa_datetime
 
 # The checks. `sanitize` runs the `test` recipe in its own build directory
 # with every target instrumented (by the default compiler, GCC, whose ASan

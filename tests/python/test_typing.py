@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
 """The stubs match the module, and mypy --strict accepts the examples and the
-docs' code while it reports every deliberate mistake of tests/typing."""
+docs' code while it, and pyright, report every deliberate mistake of tests/typing."""
 
+import json
 import pathlib
 import re
+import shutil
 import subprocess
 import sys
 
@@ -33,3 +35,16 @@ def test_mypy_strict(tmp_path):
     wanted = {(str(MISTAKES), str(n), m[1]) for n, line in enumerate(lines, 1) if (m := re.search(r"# error: ([\w-]+)$", line))}
     assert len(wanted) > 10 and not err
     assert found == wanted, out
+
+
+def test_pyright_reports_each_mistake():
+    tool = shutil.which("basedpyright")
+    if tool is None:
+        pytest.skip("basedpyright is not installed")
+    run = subprocess.run([tool, "--pythonpath", sys.executable, "--outputjson", str(MISTAKES)],
+                         capture_output=True, text=True)
+    errors = {d["range"]["start"]["line"] + 1 for d in json.loads(run.stdout)["generalDiagnostics"]
+              if d["severity"] == "error"}
+    lines = MISTAKES.read_text(encoding="utf-8").splitlines()
+    wanted = {n for n, line in enumerate(lines, 1) if re.search(r"# error: [\w-]+$", line)}
+    assert errors == wanted

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Deliberate mistakes: mypy --strict must report each line marked "error:" with
-# the code named there, and nothing else.
+# the code named there, and nothing else; pyright an error on each such line.
 import datetime
 
 import chronexa_datetime as cdt
@@ -17,6 +17,10 @@ DateTime.from_unix_timestamp(1, nanoseconds=5)  # error: call-arg
 DateTime(d, d)  # error: arg-type
 Duration.seconds(1) + 1  # error: operator
 Duration(seconds=5)  # error: call-arg
+Duration()  # error: call-arg
+OffsetDateTime()  # error: call-arg
+UtcOffset()  # error: call-arg
+Weekday()  # error: call-arg
 d < DateTime.now_utc()  # error: operator
 UtcOffset.from_hours_minutes(1, 5, 30)  # error: arg-type
 OffsetDateTime.from_utc(d, UtcOffset.from_seconds(0))  # error: arg-type
