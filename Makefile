@@ -75,6 +75,7 @@ bench-workloads: build
 
 docs:
 	$(PYTHON) -m mkdocs build --strict -d $(CURDIR)/$(BUILD)/docs
+	$(PYTHON) tools/check_site.py $(BUILD)/docs
 
 # Build the wheel as `pip install .` would, install it into a scratch
 # directory and import the module from there.
