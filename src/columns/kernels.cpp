@@ -1,0 +1,308 @@
+// SPDX-License-Identifier: MIT
+#include "kernels.hpp"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CHRONEXA_X86 1
+#endif
+
+namespace chronexa::columns {
+namespace {
+
+constexpr std::uint32_t pow10[10] = {1,          10,          100,          1'000,
+                                     10'000,     100'000,     1'000'000,    10'000'000,
+                                     100'000'000, 1'000'000'000};
+
+// Days from 1970-01-01 to 1 January of the years 1600 to 2400, which hold
+// every instant of int64 nanoseconds (1677 to 2262) with room: one load
+// instead of the era arithmetic of days_since_unix_epoch for the years most
+// columns hold.
+constexpr int first_table_year = 1600;
+constexpr int last_table_year = 2400;
+constexpr auto year_starts = [] {
+  std::array<std::int32_t, last_table_year - first_table_year + 1> t{};
+  for (int y = first_table_year; y <= last_table_year; ++y)
+    t[static_cast<std::size_t>(y - first_table_year)] =
+        static_cast<std::int32_t>(Date{y, 1, 1}.days_since_unix_epoch());
+  return t;
+}();
+static_assert(year_starts[1970 - first_table_year] == 0);
+
+// Days before each month of a common year.
+constexpr std::int32_t month_starts[13] = {0,   0,   31,  59,  90,  120, 151,
+                                           181, 212, 243, 273, 304, 334};
+
+// The day count of a valid date.
+inline std::int64_t day_count(int year, int month, int day) noexcept {
+  if (year >= first_table_year && year <= last_table_year) {
+    const bool leap_day_before = month > 2 && is_leap_year(year);
+    return year_starts[static_cast<std::size_t>(year - first_table_year)] + month_starts[month] +
+           day - 1 + leap_day_before;
+  }
+  return Date{year, static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day)}
+      .days_since_unix_epoch();
+}
+
+inline bool digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
+inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0'); }
+
+// What follows the seconds, from position 19: an optional fraction of 1 to 9
+// digits, then "Z" or (unless zulu_only) "+HH:MM" / "-HH:MM" ending the text.
+// Then the instant of the fields, which the callers have checked.
+[[gnu::always_inline]] inline bool finish(const char* p, std::size_t n, bool zulu_only, int year,
+                                          int month, int day, int hour, int minute, int second,
+                                          Instant& out) noexcept {
+  std::size_t i = 19;
+  std::uint32_t nanos = 0;
+  if (p[i] == '.') {
+    const std::size_t start = ++i;
+    std::uint32_t v = 0;
+    while (i < n && i - start < 10 && digit(p[i])) v = v * 10 + static_cast<unsigned>(p[i++] - '0');
+    const std::size_t k = i - start;
+    if (k == 0 || k > 9 || i >= n) return false;
+    nanos = v * pow10[9 - k];
+  }
+  std::int32_t offset = 0;
+  if (p[i] == 'Z') {
+    if (i + 1 != n) return false;
+  } else {
+    if (zulu_only || (p[i] != '+' && p[i] != '-') || i + 6 != n) return false;
+    const char* o = p + i;
+    if (!digit(o[1]) || !digit(o[2]) || o[3] != ':' || !digit(o[4]) || !digit(o[5])) return false;
+    const int oh = two(o + 1), om = two(o + 4);
+    if (oh > 23 || om > 59) return false;
+    offset = oh * 3600 + om * 60;
+    if (o[0] == '-') offset = -offset;
+  }
+  if (month < 1 || month > 12 || day < 1 || day > days_in_month(year, static_cast<std::uint8_t>(month)) ||
+      hour > 23 || minute > 59 || second > 59)
+    return false;
+  // Years 0 to 9999: the local time minus a day's offset stays in range.
+  out.secs = day_count(year, month, day) * 86'400 + hour * 3600 + minute * 60 + second - offset;
+  out.nanos = nanos;
+  out.offset = offset;
+  return true;
+}
+
+std::atomic<bool> simd_wanted{true};
+
+}  // namespace
+
+bool fast_instant_scalar(const char* p, std::size_t n, bool zulu_only, Instant& out) noexcept {
+  if (n < 20) return false;
+  for (const int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+    if (!digit(p[i])) return false;
+  if (p[4] != '-' || p[7] != '-' || p[10] != 'T' || p[13] != ':' || p[16] != ':') return false;
+  return finish(p, n, zulu_only, two(p) * 100 + two(p + 2), two(p + 5), two(p + 8), two(p + 11),
+                two(p + 14), two(p + 17), out);
+}
+
+#ifdef CHRONEXA_X86
+// The first 16 bytes, "YYYY-MM-DDTHH:MM", in one load: less the template
+// "0000-00-00T00:00" every byte must be at most its position's limit (9 for a
+// digit, 0 for a separator), one saturating subtraction checking separators
+// and digits together. A shuffle lines the digits up in pairs and pmaddubsw
+// makes each pair its value.
+__attribute__((target("sse4.1"))) bool fast_instant_sse41(const char* p, std::size_t n,
+                                                          bool zulu_only, Instant& out) noexcept {
+  if (n < 20) return false;
+  const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i x = _mm_sub_epi8(text, _mm_setr_epi8('0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
+                                                     'T', '0', '0', ':', '0', '0'));
+  const __m128i limits = _mm_setr_epi8(9, 9, 9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9);
+  if (!_mm_testz_si128(_mm_subs_epu8(x, limits), _mm_set1_epi8(-1))) return false;
+  if (p[16] != ':' || !digit(p[17]) || !digit(p[18])) return false;
+  const __m128i pairs =
+      _mm_shuffle_epi8(x, _mm_setr_epi8(0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, -1, -1, -1, -1));
+  const __m128i v = _mm_maddubs_epi16(pairs, _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1,
+                                                           0, 0, 0, 0));
+  alignas(16) std::uint16_t f[8];
+  _mm_store_si128(reinterpret_cast<__m128i*>(f), v);
+  return finish(p, n, zulu_only, f[0] * 100 + f[1], f[2], f[3], f[4], f[5], two(p + 17), out);
+}
+
+bool cpu_has_sse41() noexcept { return __builtin_cpu_supports("sse4.1"); }
+#else
+bool fast_instant_sse41(const char* p, std::size_t n, bool zulu_only, Instant& out) noexcept {
+  return fast_instant_scalar(p, n, zulu_only, out);
+}
+bool cpu_has_sse41() noexcept { return false; }
+#endif
+
+void use_simd(bool on) noexcept { simd_wanted.store(on, std::memory_order_relaxed); }
+bool simd_in_use() noexcept { return simd_wanted.load(std::memory_order_relaxed) && cpu_has_sse41(); }
+
+RowError instant_count(std::int64_t secs, std::uint32_t nanos, Unit unit,
+                       std::int64_t& count) noexcept {
+  const std::int64_t per = unit_nanos(unit);
+  if (nanos % per != 0) return RowError::Precision;
+  const i128 c = static_cast<i128>(secs) * (1'000'000'000 / per) + nanos / per;
+  if (c < INT64_MIN || c > INT64_MAX) return RowError::Range;
+  count = static_cast<std::int64_t>(c);
+  return RowError::None;
+}
+
+namespace {
+
+// One row of text into its value; the general road is the core's parser.
+template <Kind kind>
+[[gnu::always_inline]] inline RowError parse_row(std::string_view s, Unit unit, bool simd,
+                                                 void* values, std::int32_t* offsets,
+                                                 std::int64_t i) noexcept {
+  if constexpr (kind == Kind::Date) {
+    const auto d = Date::parse(s);
+    if (!d) return RowError::Syntax;
+    const std::int64_t days = d->days_since_unix_epoch();
+    if (days < INT32_MIN || days > INT32_MAX) return RowError::Range;
+    static_cast<std::int32_t*>(values)[i] = static_cast<std::int32_t>(days);
+    return RowError::None;
+  } else if constexpr (kind == Kind::Time) {
+    const auto t = Time::parse(s);
+    if (!t) return RowError::Syntax;
+    static_cast<std::int64_t*>(values)[i] = static_cast<std::int64_t>(t->nanos_since_midnight());
+    return RowError::None;
+  } else {
+    constexpr bool zulu_only = kind == Kind::DateTime;
+    Instant at;
+    const bool fast = simd ? fast_instant_sse41(s.data(), s.size(), zulu_only, at)
+                           : fast_instant_scalar(s.data(), s.size(), zulu_only, at);
+    if (!fast) {
+      if constexpr (zulu_only) {
+        const auto dt = DateTime::parse(s);
+        if (!dt) return RowError::Syntax;
+        at = {dt->unix_timestamp(), dt->time.nanosecond, 0};
+      } else {
+        const auto odt = OffsetDateTime::parse(s);
+        if (!odt) return RowError::Syntax;
+        at = {odt->unix_timestamp(), odt->utc.time.nanosecond, odt->offset.seconds};
+      }
+    }
+    std::int64_t count;
+    if (const RowError e = instant_count(at.secs, at.nanos, unit, count); e != RowError::None)
+      return e;
+    static_cast<std::int64_t*>(values)[i] = count;
+    if (offsets != nullptr) offsets[i] = at.offset;
+    return RowError::None;
+  }
+}
+
+template <Kind kind>
+Failure parse_all(const Strings& in, Unit unit, bool null_on_error, ParseOut& out) noexcept {
+  const bool simd = simd_in_use();
+  for (std::int64_t i = 0; i < in.length; ++i) {
+    if (!in.valid(i)) {
+      ++out.nulls;
+      continue;
+    }
+    const RowError e = parse_row<kind>(in.get(i), unit, simd, out.values, out.offsets, i);
+    if (e == RowError::None) {
+      out.validity[i >> 3] = static_cast<std::uint8_t>(out.validity[i >> 3] | 1u << (i & 7));
+    } else if (null_on_error) {
+      ++out.nulls;
+    } else {
+      return {i, e};
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+Failure parse_strings(const Strings& in, Kind kind, Unit unit, bool null_on_error,
+                      ParseOut& out) noexcept {
+  switch (kind) {
+    case Kind::Date: return parse_all<Kind::Date>(in, unit, null_on_error, out);
+    case Kind::Time: return parse_all<Kind::Time>(in, unit, null_on_error, out);
+    case Kind::DateTime: return parse_all<Kind::DateTime>(in, unit, null_on_error, out);
+    case Kind::OffsetDateTime: break;
+  }
+  return parse_all<Kind::OffsetDateTime>(in, unit, null_on_error, out);
+}
+
+void TextOut::null_row() {
+  if (validity.empty()) validity.assign(static_cast<std::size_t>(rows / 8 + 1), 0xFF);
+  const auto need = static_cast<std::size_t>(rows / 8 + 1);
+  if (validity.size() < need) validity.resize(std::max(need, validity.size() * 2), 0xFF);
+  validity[static_cast<std::size_t>(rows >> 3)] &= static_cast<std::uint8_t>(~(1u << (rows & 7)));
+  ++nulls;
+  offsets.push_back(offsets.back());
+  ++rows;
+}
+
+namespace {
+
+// The instant of a count of `unit`, split by floor division.
+inline std::expected<DateTime, DateError> instant_of(std::int64_t count, Unit unit) noexcept {
+  const std::int64_t per_second = 1'000'000'000 / unit_nanos(unit);
+  std::int64_t secs = count / per_second, rest = count % per_second;
+  if (rest < 0) {
+    rest += per_second;
+    --secs;
+  }
+  return DateTime::from_unix_timestamp(secs, static_cast<std::int32_t>(rest * unit_nanos(unit)));
+}
+
+}  // namespace
+
+Failure format_values(const Values& in, Kind kind, Unit unit, const OffsetsIn* offsets,
+                      TextOut& out) {
+  out.offsets.reserve(static_cast<std::size_t>(in.length) + 1);
+  for (std::int64_t i = 0; i < in.length; ++i) {
+    if (!in.valid(i)) {
+      out.null_row();
+      continue;
+    }
+    const std::int64_t v = in.at(i);
+    switch (kind) {
+      case Kind::Date: {
+        const auto d = Date::from_days_since_unix_epoch(v);
+        if (!d) return {i, RowError::Range};
+        out.end_row(d->write_text(out.room(Date::max_text_size)));
+        break;
+      }
+      case Kind::Time: {
+        const i128 nanos = static_cast<i128>(v) * unit_nanos(unit);
+        if (nanos < 0 || nanos >= i128{86'400} * 1'000'000'000) return {i, RowError::Range};
+        const auto n = static_cast<std::uint64_t>(nanos);
+        const auto secs = static_cast<std::uint32_t>(n / 1'000'000'000);
+        const auto t = Time::from_hms_nano(static_cast<std::uint8_t>(secs / 3600),
+                                           static_cast<std::uint8_t>(secs % 3600 / 60),
+                                           static_cast<std::uint8_t>(secs % 60),
+                                           static_cast<std::uint32_t>(n % 1'000'000'000));
+        out.end_row(t->write_text(out.room(Time::max_text_size)));
+        break;
+      }
+      case Kind::DateTime: {
+        const auto dt = instant_of(v, unit);
+        if (!dt) return {i, RowError::Range};
+        out.end_row(dt->write_text(out.room(DateTime::max_text_size)));
+        break;
+      }
+      case Kind::OffsetDateTime: {
+        const std::int64_t k = i * offsets->step;
+        if (offsets->validity != nullptr) {
+          const std::int64_t j = k + offsets->validity_offset;
+          if ((offsets->validity[j >> 3] >> (j & 7) & 1) == 0) {
+            out.null_row();
+            break;
+          }
+        }
+        const auto dt = instant_of(v, unit);
+        const auto off = UtcOffset::from_seconds(offsets->seconds[k]);
+        if (!dt || !off) return {i, RowError::Range};
+        const auto odt = OffsetDateTime::from_utc(*dt, *off);
+        if (!odt.has_text()) return {i, RowError::Range};
+        out.end_row(odt.write_text(out.room(OffsetDateTime::max_text_size)));
+        break;
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace chronexa::columns
