@@ -51,36 +51,39 @@ inline std::int64_t day_count(int year, int month, int day) noexcept {
 inline bool digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
 inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0'); }
 
-// What follows the seconds, from position 19: an optional fraction of 1 to 9
-// digits, then "Z" or (unless zulu_only) "+HH:MM" / "-HH:MM" ending the text.
-// Then the instant of the fields, which the callers have checked.
-[[gnu::always_inline]] inline bool finish(const char* p, std::size_t n, bool zulu_only, int year,
-                                          int month, int day, int hour, int minute, int second,
-                                          Instant& out) noexcept {
-  std::size_t i = 19;
-  std::uint32_t nanos = 0;
-  if (p[i] == '.') {
-    const std::size_t start = ++i;
-    std::uint32_t v = 0;
-    while (i < n && i - start < 10 && digit(p[i])) v = v * 10 + static_cast<unsigned>(p[i++] - '0');
-    const std::size_t k = i - start;
-    if (k == 0 || k > 9 || i >= n) return false;
-    nanos = v * pow10[9 - k];
+// The end of the text: "Z", or (unless zulu_only) "+HH:MM" / "-HH:MM". Read
+// from the end without a branch between the two (columns mix them, and a
+// mispredicted branch costs more than reading both ways); what lies between
+// position 19 and the end is then the fraction, ".f" to ".fffffffff", whose
+// digit count `k` this sets (0: none). n >= 20, so the six bytes before the
+// end are the text's own.
+[[gnu::always_inline]] inline bool read_end(const char* p, std::size_t n, bool zulu_only,
+                                            std::int32_t& offset, std::size_t& k) noexcept {
+  const char* o = p + n - 6;
+  const bool zulu = p[n - 1] == 'Z';
+  const int oh = two(o + 1), om = two(o + 4);
+  const bool numeric = !zulu_only & (o[0] == '+' || o[0] == '-') & digit(o[1]) & digit(o[2]) &
+                       (o[3] == ':') & digit(o[4]) & digit(o[5]) & (oh <= 23) & (om <= 59);
+  if (!(zulu | numeric)) return false;
+  const std::int32_t off = oh * 3600 + om * 60;
+  offset = zulu ? 0 : o[0] == '-' ? -off : off;
+  const std::size_t body = n - (zulu ? 1 : 6);
+  k = body - 20;
+  if (body == 19) {
+    k = 0;
+    return true;
   }
-  std::int32_t offset = 0;
-  if (p[i] == 'Z') {
-    if (i + 1 != n) return false;
-  } else {
-    if (zulu_only || (p[i] != '+' && p[i] != '-') || i + 6 != n) return false;
-    const char* o = p + i;
-    if (!digit(o[1]) || !digit(o[2]) || o[3] != ':' || !digit(o[4]) || !digit(o[5])) return false;
-    const int oh = two(o + 1), om = two(o + 4);
-    if (oh > 23 || om > 59) return false;
-    offset = oh * 3600 + om * 60;
-    if (o[0] == '-') offset = -offset;
-  }
-  if (month < 1 || month > 12 || day < 1 || day > days_in_month(year, static_cast<std::uint8_t>(month)) ||
-      hour > 23 || minute > 59 || second > 59)
+  return body >= 21 && body <= 29 && p[19] == '.';
+}
+
+// The instant of fields read from the canonical layout, once they are known
+// to be valid; false sends the row to the core.
+[[gnu::always_inline]] inline bool instant_of_fields(int year, int month, int day, int hour,
+                                                     int minute, int second, std::uint32_t nanos,
+                                                     std::int32_t offset, Instant& out) noexcept {
+  if (month < 1 || month > 12 || day < 1 ||
+      day > days_in_month(year, static_cast<std::uint8_t>(month)) || hour > 23 || minute > 59 ||
+      second > 59)
     return false;
   // Years 0 to 9999: the local time minus a day's offset stays in range.
   out.secs = day_count(year, month, day) * 86'400 + hour * 3600 + minute * 60 + second - offset;
@@ -91,45 +94,89 @@ inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0')
 
 std::atomic<bool> simd_wanted{true};
 
-}  // namespace
-
-bool fast_instant_scalar(const char* p, std::size_t n, bool zulu_only, Instant& out) noexcept {
+[[gnu::always_inline]] inline bool fast_scalar(const char* p, std::size_t n, bool zulu_only,
+                                               Instant& out) noexcept {
   if (n < 20) return false;
-  for (const int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
-    if (!digit(p[i])) return false;
-  if (p[4] != '-' || p[7] != '-' || p[10] != 'T' || p[13] != ':' || p[16] != ':') return false;
-  return finish(p, n, zulu_only, two(p) * 100 + two(p + 2), two(p + 5), two(p + 8), two(p + 11),
-                two(p + 14), two(p + 17), out);
+  bool digits = true;
+  for (const int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) digits &= digit(p[i]);
+  if (!digits || p[4] != '-' || p[7] != '-' || p[10] != 'T' || p[13] != ':' || p[16] != ':')
+    return false;
+  std::int32_t offset;
+  std::size_t k;
+  if (!read_end(p, n, zulu_only, offset, k)) return false;
+  std::uint32_t v = 0;
+  for (std::size_t j = 0; j < k; ++j) {
+    digits &= digit(p[20 + j]);
+    v = v * 10 + static_cast<unsigned char>(p[20 + j] - '0');
+  }
+  if (!digits) return false;
+  return instant_of_fields(two(p) * 100 + two(p + 2), two(p + 5), two(p + 8), two(p + 11),
+                           two(p + 14), two(p + 17), v * pow10[9 - k], offset, out);
 }
 
 #ifdef CHRONEXA_X86
-// The first 16 bytes, "YYYY-MM-DDTHH:MM", in one load: less the template
+// Two loads. The first 16 bytes, "YYYY-MM-DDTHH:MM": less the template
 // "0000-00-00T00:00" every byte must be at most its position's limit (9 for a
 // digit, 0 for a separator), one saturating subtraction checking separators
-// and digits together. A shuffle lines the digits up in pairs and pmaddubsw
-// makes each pair its value.
-__attribute__((target("sse4.1"))) bool fast_instant_sse41(const char* p, std::size_t n,
-                                                          bool zulu_only, Instant& out) noexcept {
+// and digits together; a shuffle lines the digits up in pairs and pmaddubsw
+// makes each pair its value. The last 16 bytes hold the whole fraction: a
+// shuffle moves its k digits to the front, zeros after them, so that
+// pmaddubsw and pmaddwd make the nine-digit nanosecond count with no loop.
+__attribute__((target("sse4.1"))) inline bool fast_sse41(const char* p, std::size_t n,
+                                                         bool zulu_only, Instant& out) noexcept {
   if (n < 20) return false;
-  const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  const __m128i x = _mm_sub_epi8(text, _mm_setr_epi8('0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
-                                                     'T', '0', '0', ':', '0', '0'));
+  const __m128i zero_digits = _mm_set1_epi8('0');
+  const __m128i head = _mm_sub_epi8(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+      _mm_setr_epi8('0', '0', '0', '0', '-', '0', '0', '-', '0', '0', 'T', '0', '0', ':', '0', '0'));
   const __m128i limits = _mm_setr_epi8(9, 9, 9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9);
-  if (!_mm_testz_si128(_mm_subs_epu8(x, limits), _mm_set1_epi8(-1))) return false;
+  const __m128i all = _mm_set1_epi8(-1);
+  if (!_mm_testz_si128(_mm_subs_epu8(head, limits), all)) return false;
   if (p[16] != ':' || !digit(p[17]) || !digit(p[18])) return false;
-  const __m128i pairs =
-      _mm_shuffle_epi8(x, _mm_setr_epi8(0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, -1, -1, -1, -1));
-  const __m128i v = _mm_maddubs_epi16(pairs, _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1,
-                                                           0, 0, 0, 0));
-  alignas(16) std::uint16_t f[8];
-  _mm_store_si128(reinterpret_cast<__m128i*>(f), v);
-  return finish(p, n, zulu_only, f[0] * 100 + f[1], f[2], f[3], f[4], f[5], two(p + 17), out);
+  std::int32_t offset;
+  std::size_t k;
+  if (!read_end(p, n, zulu_only, offset, k)) return false;
+  // n <= 35 here: fraction digit j is byte 36 + j - n of the last 16.
+  const __m128i tail = _mm_sub_epi8(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)), zero_digits);
+  const __m128i lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m128i from = _mm_add_epi8(lane, _mm_set1_epi8(static_cast<char>(36 - n)));
+  const __m128i in_fraction = _mm_cmplt_epi8(lane, _mm_set1_epi8(static_cast<char>(k)));
+  const __m128i f = _mm_shuffle_epi8(
+      tail, _mm_blendv_epi8(_mm_set1_epi8(static_cast<char>(0x80)), from, in_fraction));
+  if (!_mm_testz_si128(_mm_subs_epu8(f, _mm_set1_epi8(9)), all)) return false;
+  const __m128i tens = _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1);
+  const __m128i quads =
+      _mm_madd_epi16(_mm_maddubs_epi16(f, tens), _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));
+  // Digits 0-3, 4-7, and digit 8.
+  const auto nanos = static_cast<std::uint32_t>(_mm_cvtsi128_si32(quads) * 100'000 +
+                                                _mm_extract_epi32(quads, 1) * 10 +
+                                                _mm_extract_epi8(f, 8));
+  const __m128i fields =
+      _mm_shuffle_epi8(head, _mm_setr_epi8(0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, -1, -1, -1, -1));
+  const __m128i v = _mm_maddubs_epi16(fields, tens);
+  return instant_of_fields(_mm_extract_epi16(v, 0) * 100 + _mm_extract_epi16(v, 1),
+                           _mm_extract_epi16(v, 2), _mm_extract_epi16(v, 3),
+                           _mm_extract_epi16(v, 4), _mm_extract_epi16(v, 5), two(p + 17), nanos,
+                           offset, out);
+}
+#endif
+
+}  // namespace
+
+bool fast_instant_scalar(const char* p, std::size_t n, bool zulu_only, Instant& out) noexcept {
+  return fast_scalar(p, n, zulu_only, out);
 }
 
+#ifdef CHRONEXA_X86
+__attribute__((target("sse4.1"))) bool fast_instant_sse41(const char* p, std::size_t n,
+                                                          bool zulu_only, Instant& out) noexcept {
+  return fast_sse41(p, n, zulu_only, out);
+}
 bool cpu_has_sse41() noexcept { return __builtin_cpu_supports("sse4.1"); }
 #else
 bool fast_instant_sse41(const char* p, std::size_t n, bool zulu_only, Instant& out) noexcept {
-  return fast_instant_scalar(p, n, zulu_only, out);
+  return fast_scalar(p, n, zulu_only, out);
 }
 bool cpu_has_sse41() noexcept { return false; }
 #endif
@@ -139,6 +186,14 @@ bool simd_in_use() noexcept { return simd_wanted.load(std::memory_order_relaxed)
 
 RowError instant_count(std::int64_t secs, std::uint32_t nanos, Unit unit,
                        std::int64_t& count) noexcept {
+  if (unit == Unit::Ns) {
+    // One 64-bit product for all but the last second before the int64 minimum.
+    std::int64_t c;
+    if (!__builtin_mul_overflow(secs, 1'000'000'000, &c) && !__builtin_add_overflow(c, nanos, &c)) {
+      count = c;
+      return RowError::None;
+    }
+  }
   const std::int64_t per = unit_nanos(unit);
   if (nanos % per != 0) return RowError::Precision;
   const i128 c = static_cast<i128>(secs) * (1'000'000'000 / per) + nanos / per;
@@ -150,10 +205,12 @@ RowError instant_count(std::int64_t secs, std::uint32_t nanos, Unit unit,
 namespace {
 
 // One row of text into its value; the general road is the core's parser.
-template <Kind kind>
-[[gnu::always_inline]] inline RowError parse_row(std::string_view s, Unit unit, bool simd,
-                                                 void* values, std::int32_t* offsets,
-                                                 std::int64_t i) noexcept {
+// The loops below are inlined by flattening into parse_plain and
+// parse_sse41, the fast path with them: the SSE4.1 code only ever inlines into
+// the function compiled for it.
+template <Kind kind, bool simd>
+inline RowError parse_row(std::string_view s, Unit unit, void* values,
+                                                 std::int32_t* offsets, std::int64_t i) noexcept {
   if constexpr (kind == Kind::Date) {
     const auto d = Date::parse(s);
     if (!d) return RowError::Syntax;
@@ -169,9 +226,14 @@ template <Kind kind>
   } else {
     constexpr bool zulu_only = kind == Kind::DateTime;
     Instant at;
-    const bool fast = simd ? fast_instant_sse41(s.data(), s.size(), zulu_only, at)
-                           : fast_instant_scalar(s.data(), s.size(), zulu_only, at);
-    if (!fast) {
+    bool fast;
+#ifdef CHRONEXA_X86
+    if constexpr (simd) fast = fast_sse41(s.data(), s.size(), zulu_only, at);
+    else fast = fast_scalar(s.data(), s.size(), zulu_only, at);
+#else
+    fast = fast_scalar(s.data(), s.size(), zulu_only, at);
+#endif
+    if (!fast) [[unlikely]] {
       if constexpr (zulu_only) {
         const auto dt = DateTime::parse(s);
         if (!dt) return RowError::Syntax;
@@ -191,16 +253,18 @@ template <Kind kind>
   }
 }
 
-template <Kind kind>
-Failure parse_all(const Strings& in, Unit unit, bool null_on_error, ParseOut& out) noexcept {
-  const bool simd = simd_in_use();
-  for (std::int64_t i = 0; i < in.length; ++i) {
-    if (!in.valid(i)) {
+template <Kind kind, Strings::Layout layout, bool simd>
+inline Failure parse_loop(const Strings& in, Unit unit, bool null_on_error,
+                                                 ParseOut& out) noexcept {
+  Strings s = in;
+  s.layout = layout;  // a constant for get()'s switch
+  for (std::int64_t i = 0; i < s.length; ++i) {
+    if (!s.valid(i)) {
       ++out.nulls;
       continue;
     }
-    const RowError e = parse_row<kind>(in.get(i), unit, simd, out.values, out.offsets, i);
-    if (e == RowError::None) {
+    const RowError e = parse_row<kind, simd>(s.get(i), unit, out.values, out.offsets, i);
+    if (e == RowError::None) [[likely]] {
       out.validity[i >> 3] = static_cast<std::uint8_t>(out.validity[i >> 3] | 1u << (i & 7));
     } else if (null_on_error) {
       ++out.nulls;
@@ -211,17 +275,48 @@ Failure parse_all(const Strings& in, Unit unit, bool null_on_error, ParseOut& ou
   return {};
 }
 
+template <bool simd>
+inline Failure parse_by_layout(const Strings& in, Kind kind, Unit unit,
+                                                      bool null_on_error, ParseOut& out) noexcept {
+  using L = Strings::Layout;
+#define CHRONEXA_LAYOUTS(K)                                                        \
+  switch (in.layout) {                                                             \
+    case L::Offsets32: return parse_loop<K, L::Offsets32, simd>(in, unit, null_on_error, out); \
+    case L::Offsets64: return parse_loop<K, L::Offsets64, simd>(in, unit, null_on_error, out); \
+    case L::View: return parse_loop<K, L::View, simd>(in, unit, null_on_error, out);           \
+  }                                                                                \
+  return {};
+  switch (kind) {
+    case Kind::Date: CHRONEXA_LAYOUTS(Kind::Date)
+    case Kind::Time: CHRONEXA_LAYOUTS(Kind::Time)
+    case Kind::DateTime: CHRONEXA_LAYOUTS(Kind::DateTime)
+    case Kind::OffsetDateTime: CHRONEXA_LAYOUTS(Kind::OffsetDateTime)
+  }
+#undef CHRONEXA_LAYOUTS
+  return {};
+}
+
+[[gnu::flatten]] Failure parse_plain(const Strings& in, Kind kind, Unit unit, bool null_on_error,
+                    ParseOut& out) noexcept {
+  return parse_by_layout<false>(in, kind, unit, null_on_error, out);
+}
+
+#ifdef CHRONEXA_X86
+// The same loops compiled for SSE4.1, which the fast path inlines into.
+__attribute__((target("sse4.1"), flatten)) Failure parse_sse41(const Strings& in, Kind kind, Unit unit,
+                                                       bool null_on_error, ParseOut& out) noexcept {
+  return parse_by_layout<true>(in, kind, unit, null_on_error, out);
+}
+#endif
+
 }  // namespace
 
 Failure parse_strings(const Strings& in, Kind kind, Unit unit, bool null_on_error,
                       ParseOut& out) noexcept {
-  switch (kind) {
-    case Kind::Date: return parse_all<Kind::Date>(in, unit, null_on_error, out);
-    case Kind::Time: return parse_all<Kind::Time>(in, unit, null_on_error, out);
-    case Kind::DateTime: return parse_all<Kind::DateTime>(in, unit, null_on_error, out);
-    case Kind::OffsetDateTime: break;
-  }
-  return parse_all<Kind::OffsetDateTime>(in, unit, null_on_error, out);
+#ifdef CHRONEXA_X86
+  if (simd_in_use()) return parse_sse41(in, kind, unit, null_on_error, out);
+#endif
+  return parse_plain(in, kind, unit, null_on_error, out);
 }
 
 void TextOut::null_row() {
