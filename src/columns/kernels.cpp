@@ -49,6 +49,7 @@ inline std::int64_t day_count(int year, int month, int day) noexcept {
 }
 
 inline bool digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
+inline unsigned bit(bool b) noexcept { return b; }
 inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0'); }
 
 // The end of the text: "Z", or (unless zulu_only) "+HH:MM" / "-HH:MM". Read
@@ -62,9 +63,11 @@ inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0')
   const char* o = p + n - 6;
   const bool zulu = p[n - 1] == 'Z';
   const int oh = two(o + 1), om = two(o + 4);
-  const bool numeric = !zulu_only & (o[0] == '+' || o[0] == '-') & digit(o[1]) & digit(o[2]) &
-                       (o[3] == ':') & digit(o[4]) & digit(o[5]) & (oh <= 23) & (om <= 59);
-  if (!(zulu | numeric)) return false;
+  // Bitwise, as bits: one test rather than a branch per byte.
+  const unsigned numeric = bit(!zulu_only) & bit(o[0] == '+' || o[0] == '-') & bit(digit(o[1])) &
+                           bit(digit(o[2])) & bit(o[3] == ':') & bit(digit(o[4])) &
+                           bit(digit(o[5])) & bit(oh <= 23) & bit(om <= 59);
+  if ((bit(zulu) | numeric) == 0) return false;
   const std::int32_t off = oh * 3600 + om * 60;
   offset = zulu ? 0 : o[0] == '-' ? -off : off;
   const std::size_t body = n - (zulu ? 1 : 6);
