@@ -215,6 +215,19 @@ template <Kind kind, bool simd>
 inline RowError parse_row(std::string_view s, Unit unit, void* values,
                                                  std::int32_t* offsets, std::int64_t i) noexcept {
   if constexpr (kind == Kind::Date) {
+    // "YYYY-MM-DD", the layout nearly every date column has: the table's day
+    // count, with no era arithmetic and no call.
+    if (s.size() == 10) {
+      const char* p = s.data();
+      bool digits = true;
+      for (const int j : {0, 1, 2, 3, 5, 6, 8, 9}) digits &= digit(p[j]);
+      const int year = two(p) * 100 + two(p + 2), month = two(p + 5), day = two(p + 8);
+      if (digits && p[4] == '-' && p[7] == '-' && month >= 1 && month <= 12 && day >= 1 &&
+          day <= days_in_month(year, static_cast<std::uint8_t>(month))) {
+        static_cast<std::int32_t*>(values)[i] = static_cast<std::int32_t>(day_count(year, month, day));
+        return RowError::None;
+      }
+    }
     const auto d = Date::parse(s);
     if (!d) return RowError::Syntax;
     const std::int64_t days = d->days_since_unix_epoch();

@@ -155,7 +155,8 @@ def test_date_times_equal_the_scalar_parse(layout):
 def test_dates_and_times_equal_the_scalar_parse(layout):
     r = random.Random(3)
     dates = [f"{r.choice(['', '+', '-'])}{r.randint(0, 10**r.randint(1, 10)):0{r.randint(1, 6)}}-{r.randint(0, 13):0{r.randint(1, 3)}}-{r.randint(0, 32):0{r.randint(1, 3)}}" for _ in range(3000)]
-    dates += [damaged(r, d) for d in dates[:1000]]
+    dates += [f"{r.randint(0, 9999):04}-{r.randint(0, 13):02}-{r.randint(0, 32):02}" for _ in range(2000)]  # the fast path's layout
+    dates += [damaged(r, d) for d in dates[:1000] + dates[-1000:]]
     if layout == "numpy":  # numpy 'U' drops trailing NULs
         dates = [d.rstrip("\x00") for d in dates]
     col = cc.parse_dates(as_layout(dates, layout), errors="null")
