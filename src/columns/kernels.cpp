@@ -14,9 +14,8 @@
 namespace chronexa::columns {
 namespace {
 
-constexpr std::uint32_t pow10[10] = {1,          10,          100,          1'000,
-                                     10'000,     100'000,     1'000'000,    10'000'000,
-                                     100'000'000, 1'000'000'000};
+constexpr std::uint32_t pow10[10] = {1,       10,        100,        1'000,       10'000,
+                                     100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
 
 // Days from 1970-01-01 to 1 January of the years 1600 to 2400, which hold
 // every instant of int64 nanoseconds (1677 to 2262) with room: one load
@@ -27,8 +26,8 @@ constexpr int last_table_year = 2400;
 constexpr auto year_starts = [] {
   std::array<std::int32_t, last_table_year - first_table_year + 1> t{};
   for (int y = first_table_year; y <= last_table_year; ++y)
-    t[static_cast<std::size_t>(y - first_table_year)] =
-        static_cast<std::int32_t>(Date{y, 1, 1}.days_since_unix_epoch());
+    t[static_cast<std::size_t>(y - first_table_year)] = static_cast<std::int32_t>(
+        Date{y, 1, 1}.days_since_unix_epoch());
   return t;
 }();
 static_assert(year_starts[1970 - first_table_year] == 0);
@@ -129,9 +128,9 @@ __attribute__((target("sse4.1"))) inline bool fast_sse41(const char* p, std::siz
                                                          bool zulu_only, Instant& out) noexcept {
   if (n < 20) return false;
   const __m128i zero_digits = _mm_set1_epi8('0');
-  const __m128i head = _mm_sub_epi8(
-      _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
-      _mm_setr_epi8('0', '0', '0', '0', '-', '0', '0', '-', '0', '0', 'T', '0', '0', ':', '0', '0'));
+  const __m128i head = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                    _mm_setr_epi8('0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
+                                                  'T', '0', '0', ':', '0', '0'));
   const __m128i limits = _mm_setr_epi8(9, 9, 9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9);
   const __m128i all = _mm_set1_epi8(-1);
   if (!_mm_testz_si128(_mm_subs_epu8(head, limits), all)) return false;
@@ -140,8 +139,8 @@ __attribute__((target("sse4.1"))) inline bool fast_sse41(const char* p, std::siz
   std::size_t k;
   if (!read_end(p, n, zulu_only, offset, k)) return false;
   // n <= 35 here: fraction digit j is byte 36 + j - n of the last 16.
-  const __m128i tail = _mm_sub_epi8(
-      _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)), zero_digits);
+  const __m128i tail = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)),
+                                    zero_digits);
   const __m128i lane = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   const __m128i from = _mm_add_epi8(lane, _mm_set1_epi8(static_cast<char>(36 - n)));
   const __m128i in_fraction = _mm_cmplt_epi8(lane, _mm_set1_epi8(static_cast<char>(k)));
@@ -149,14 +148,14 @@ __attribute__((target("sse4.1"))) inline bool fast_sse41(const char* p, std::siz
       tail, _mm_blendv_epi8(_mm_set1_epi8(static_cast<char>(0x80)), from, in_fraction));
   if (!_mm_testz_si128(_mm_subs_epu8(f, _mm_set1_epi8(9)), all)) return false;
   const __m128i tens = _mm_setr_epi8(10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1, 10, 1);
-  const __m128i quads =
-      _mm_madd_epi16(_mm_maddubs_epi16(f, tens), _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));
+  const __m128i quads = _mm_madd_epi16(_mm_maddubs_epi16(f, tens),
+                                       _mm_setr_epi16(100, 1, 100, 1, 100, 1, 100, 1));
   // Digits 0-3, 4-7, and digit 8.
   const auto nanos = static_cast<std::uint32_t>(_mm_cvtsi128_si32(quads) * 100'000 +
                                                 _mm_extract_epi32(quads, 1) * 10 +
                                                 _mm_extract_epi8(f, 8));
-  const __m128i fields =
-      _mm_shuffle_epi8(head, _mm_setr_epi8(0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, -1, -1, -1, -1));
+  const __m128i fields = _mm_shuffle_epi8(
+      head, _mm_setr_epi8(0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, -1, -1, -1, -1));
   const __m128i v = _mm_maddubs_epi16(fields, tens);
   return instant_of_fields(_mm_extract_epi16(v, 0) * 100 + _mm_extract_epi16(v, 1),
                            _mm_extract_epi16(v, 2), _mm_extract_epi16(v, 3),
@@ -185,7 +184,9 @@ bool cpu_has_sse41() noexcept { return false; }
 #endif
 
 void use_simd(bool on) noexcept { simd_wanted.store(on, std::memory_order_relaxed); }
-bool simd_in_use() noexcept { return simd_wanted.load(std::memory_order_relaxed) && cpu_has_sse41(); }
+bool simd_in_use() noexcept {
+  return simd_wanted.load(std::memory_order_relaxed) && cpu_has_sse41();
+}
 
 RowError instant_count(std::int64_t secs, std::uint32_t nanos, Unit unit,
                        std::int64_t& count) noexcept {
@@ -212,8 +213,8 @@ namespace {
 // parse_sse41, the fast path with them: the SSE4.1 code only ever inlines into
 // the function compiled for it.
 template <Kind kind, bool simd>
-inline RowError parse_row(std::string_view s, Unit unit, void* values,
-                                                 std::int32_t* offsets, std::int64_t i) noexcept {
+inline RowError parse_row(std::string_view s, Unit unit, void* values, std::int32_t* offsets,
+                          std::int64_t i) noexcept {
   if constexpr (kind == Kind::Date) {
     // "YYYY-MM-DD", the layout nearly every date column has: the table's day
     // count, with no era arithmetic and no call.
@@ -224,7 +225,8 @@ inline RowError parse_row(std::string_view s, Unit unit, void* values,
       const int year = two(p) * 100 + two(p + 2), month = two(p + 5), day = two(p + 8);
       if (digits && p[4] == '-' && p[7] == '-' && month >= 1 && month <= 12 && day >= 1 &&
           day <= days_in_month(year, static_cast<std::uint8_t>(month))) {
-        static_cast<std::int32_t*>(values)[i] = static_cast<std::int32_t>(day_count(year, month, day));
+        static_cast<std::int32_t*>(values)[i] = static_cast<std::int32_t>(
+            day_count(year, month, day));
         return RowError::None;
       }
     }
@@ -271,7 +273,7 @@ inline RowError parse_row(std::string_view s, Unit unit, void* values,
 
 template <Kind kind, Strings::Layout layout, bool simd>
 inline Failure parse_loop(const Strings& in, Unit unit, bool null_on_error,
-                                                 ParseOut& out) noexcept {
+                          ParseOut& out) noexcept {
   Strings s = in;
   s.layout = layout;  // a constant for get()'s switch
   for (std::int64_t i = 0; i < s.length; ++i) {
@@ -292,15 +294,15 @@ inline Failure parse_loop(const Strings& in, Unit unit, bool null_on_error,
 }
 
 template <bool simd>
-inline Failure parse_by_layout(const Strings& in, Kind kind, Unit unit,
-                                                      bool null_on_error, ParseOut& out) noexcept {
+inline Failure parse_by_layout(const Strings& in, Kind kind, Unit unit, bool null_on_error,
+                               ParseOut& out) noexcept {
   using L = Strings::Layout;
-#define CHRONEXA_LAYOUTS(K)                                                        \
-  switch (in.layout) {                                                             \
+#define CHRONEXA_LAYOUTS(K)                                                                    \
+  switch (in.layout) {                                                                         \
     case L::Offsets32: return parse_loop<K, L::Offsets32, simd>(in, unit, null_on_error, out); \
     case L::Offsets64: return parse_loop<K, L::Offsets64, simd>(in, unit, null_on_error, out); \
     case L::View: return parse_loop<K, L::View, simd>(in, unit, null_on_error, out);           \
-  }                                                                                \
+  }                                                                                            \
   return {};
   switch (kind) {
     case Kind::Date: CHRONEXA_LAYOUTS(Kind::Date)
@@ -313,14 +315,15 @@ inline Failure parse_by_layout(const Strings& in, Kind kind, Unit unit,
 }
 
 [[gnu::flatten]] Failure parse_plain(const Strings& in, Kind kind, Unit unit, bool null_on_error,
-                    ParseOut& out) noexcept {
+                                     ParseOut& out) noexcept {
   return parse_by_layout<false>(in, kind, unit, null_on_error, out);
 }
 
 #ifdef CHRONEXA_X86
 // The same loops compiled for SSE4.1, which the fast path inlines into.
-__attribute__((target("sse4.1"), flatten)) Failure parse_sse41(const Strings& in, Kind kind, Unit unit,
-                                                       bool null_on_error, ParseOut& out) noexcept {
+__attribute__((target("sse4.1"), flatten)) Failure parse_sse41(const Strings& in, Kind kind,
+                                                               Unit unit, bool null_on_error,
+                                                               ParseOut& out) noexcept {
   return parse_by_layout<true>(in, kind, unit, null_on_error, out);
 }
 #endif
@@ -381,10 +384,9 @@ Failure format_values(const Values& in, Kind kind, Unit unit, const OffsetsIn* o
         if (nanos < 0 || nanos >= i128{86'400} * 1'000'000'000) return {i, RowError::Range};
         const auto n = static_cast<std::uint64_t>(nanos);
         const auto secs = static_cast<std::uint32_t>(n / 1'000'000'000);
-        const auto t = Time::from_hms_nano(static_cast<std::uint8_t>(secs / 3600),
-                                           static_cast<std::uint8_t>(secs % 3600 / 60),
-                                           static_cast<std::uint8_t>(secs % 60),
-                                           static_cast<std::uint32_t>(n % 1'000'000'000));
+        const auto t = Time::from_hms_nano(
+            static_cast<std::uint8_t>(secs / 3600), static_cast<std::uint8_t>(secs % 3600 / 60),
+            static_cast<std::uint8_t>(secs % 60), static_cast<std::uint32_t>(n % 1'000'000'000));
         out.end_row(t->write_text(out.room(Time::max_text_size)));
         break;
       }

@@ -169,8 +169,8 @@ void export_chunk(const ChunkPtr& c, const ColType& t, ArrowArray* out) {
   } else {
     e->buffers[1] = c->values.empty() ? static_cast<const void*>(empty_text) : c->values.data();
   }
-  *out = ArrowArray{c->length, c->nulls, 0, text ? 3 : 2, 0, e->buffers, nullptr,
-                    nullptr, release_array, e};
+  *out = ArrowArray{c->length,  c->nulls, 0,       text ? 3 : 2,  0,
+                    e->buffers, nullptr,  nullptr, release_array, e};
 }
 
 struct ExportedSchema {
@@ -185,7 +185,7 @@ void release_schema(ArrowSchema* s) {
 void export_schema(const ColType& t, ArrowSchema* out) {
   auto* e = new ExportedSchema{t.format};
   *out = ArrowSchema{e->format.c_str(), "", nullptr, ARROW_FLAG_NULLABLE, 0, nullptr, nullptr,
-                     release_schema, e};
+                     release_schema,    e};
 }
 
 void schema_capsule_destructor(PyObject* capsule) {
@@ -222,10 +222,11 @@ ChunkPtr whole(const ColumnData& d) {
   std::int64_t row = 0;
   for (const auto& p : d.chunks) {
     for (std::int64_t i = 0; i < p->length; ++i, ++row) {
-      const bool valid =
-          p->validity.empty() || (p->validity[static_cast<std::size_t>(i >> 3)] >> (i & 7) & 1);
+      const bool valid = p->validity.empty() ||
+                         (p->validity[static_cast<std::size_t>(i >> 3)] >> (i & 7) & 1);
       if (valid && nulls != 0)
-        c->validity[static_cast<std::size_t>(row >> 3)] |= static_cast<std::uint8_t>(1u << (row & 7));
+        c->validity[static_cast<std::size_t>(row >> 3)] |= static_cast<std::uint8_t>(1u
+                                                                                     << (row & 7));
       if (text) {
         const std::int64_t b = p->offsets32.empty() ? p->offsets64[i] : p->offsets32[i];
         const std::int64_t e = p->offsets32.empty() ? p->offsets64[i + 1] : p->offsets32[i + 1];
@@ -331,8 +332,8 @@ struct Input {
     } else {
       b[1] = c->values.data();
     }
-    *a = ArrowArray{c->length, c->nulls, 0, text ? 3 : 2, 0, b.get(), nullptr, nullptr, nullptr,
-                    nullptr};
+    *a = ArrowArray{c->length, c->nulls, 0,       text ? 3 : 2, 0,
+                    b.get(),   nullptr,  nullptr, nullptr,      nullptr};
     length += c->length;
     chunks.push_back(a.get());
     built.push_back(std::move(a));
@@ -376,8 +377,9 @@ bool unwrap_struct(Input& in) {
 bool read_arrow(PyObject* obj, Input& in) {
   PyObject* stream_method = PyObject_GetAttrString(obj, "__arrow_c_stream__");
   if (stream_method == nullptr) PyErr_Clear();
-  PyObject* array_method =
-      stream_method != nullptr ? nullptr : PyObject_GetAttrString(obj, "__arrow_c_array__");
+  PyObject* array_method = stream_method != nullptr
+                               ? nullptr
+                               : PyObject_GetAttrString(obj, "__arrow_c_array__");
   if (stream_method == nullptr && array_method == nullptr) {
     PyErr_Clear();
     return false;
@@ -432,8 +434,8 @@ bool read_arrow(PyObject* obj, Input& in) {
   if (!ok) return true;
   in.type = parse_format(in.schema.format);
   if (!unwrap_struct(in)) return true;
-  const ArrowSchema* s =
-      std::string_view{in.schema.format} == "+s" ? in.schema.children[0] : &in.schema;
+  const ArrowSchema* s = std::string_view{in.schema.format} == "+s" ? in.schema.children[0]
+                                                                    : &in.schema;
   if (s->dictionary != nullptr) {
     PyErr_SetString(PyExc_TypeError,
                     "a dictionary-encoded (categorical) column is not supported; decode it first");
@@ -443,7 +445,8 @@ bool read_arrow(PyObject* obj, Input& in) {
 
 // Text rows of a sequence of str / None, copied into one chunk of UTF-8.
 bool read_sequence(PyObject* obj, Input& in) {
-  PyObject* seq = PySequence_Fast(obj, "a column must be an Arrow array, a numpy array or a sequence");
+  PyObject* seq = PySequence_Fast(obj,
+                                  "a column must be an Arrow array, a numpy array or a sequence");
   if (seq == nullptr) return false;
   const Py_ssize_t n = PySequence_Fast_GET_SIZE(seq);
   PyObject** items = PySequence_Fast_ITEMS(seq);
@@ -658,7 +661,7 @@ PyObject* new_column(ColumnData&& d) {
 PyObject* deliver(ColumnData&& d, Family family, bool chunked) {
   PyObject* col = new_column(std::move(d));
   if (col == nullptr || family == Family::Plain) return col;
-  const char* name = family == Family::PyArrow ? "pyarrow"
+  const char* name = family == Family::PyArrow  ? "pyarrow"
                      : family == Family::Polars ? "polars"
                                                 : "numpy";
   PyObject* module_name = PyUnicode_FromString(name);
@@ -748,9 +751,9 @@ std::string unit_range(Unit u) {
   char buf[2 * DateTime::max_text_size + 8];
   const auto lo = DateTime::from_unix_timestamp(
       INT64_MIN / (1'000'000'000 / unit_nanos(u)) - 1,
-      static_cast<std::int32_t>((INT64_MIN % (1'000'000'000 / unit_nanos(u)) +
-                                 1'000'000'000 / unit_nanos(u)) *
-                                unit_nanos(u)));
+      static_cast<std::int32_t>(
+          (INT64_MIN % (1'000'000'000 / unit_nanos(u)) + 1'000'000'000 / unit_nanos(u)) *
+          unit_nanos(u)));
   const auto hi = DateTime::from_unix_timestamp(
       INT64_MAX / (1'000'000'000 / unit_nanos(u)),
       static_cast<std::int32_t>(INT64_MAX % (1'000'000'000 / unit_nanos(u)) * unit_nanos(u)));
@@ -840,10 +843,8 @@ PyObject* parse_column(PyObject* col, Kind kind, Unit unit, bool want_offsets, b
       out.nulls = a->length;
     } else {
       const Strings s = strings_of(a, in.type.type);
-      Py_BEGIN_ALLOW_THREADS
-      f = parse_strings(s, kind, unit, null_on_error, out);
-      Py_END_ALLOW_THREADS
-      if (f.row >= 0) {
+      Py_BEGIN_ALLOW_THREADS f = parse_strings(s, kind, unit, null_on_error, out);
+      Py_END_ALLOW_THREADS if (f.row >= 0) {
         raise_row(kind, unit, f.error, s.get(f.row), base + f.row);
         return nullptr;
       }
@@ -1034,8 +1035,8 @@ bool read_offsets(PyObject* offset, std::int64_t length, FlatOffsets& f) {
     if (nulls)
       for (std::int64_t i = 0; i < a->length; ++i, ++row)
         if (valid_at(a, i))
-          f.validity[static_cast<std::size_t>(row >> 3)] |=
-              static_cast<std::uint8_t>(1u << (row & 7));
+          f.validity[static_cast<std::size_t>(row >> 3)] |= static_cast<std::uint8_t>(1u
+                                                                                      << (row & 7));
   }
   return true;
 }
@@ -1052,16 +1053,15 @@ PyObject* format_column(PyObject* col, Kind kind, PyObject* offset, const char* 
              (t.type == Type::Duration && in.family == Family::Numpy);
       break;
     default:
-      fits = t.type == Type::Timestamp || t.type == Type::Int64 ||
-             (t.type == Type::Null && false);
+      fits = t.type == Type::Timestamp || t.type == Type::Int64 || (t.type == Type::Null && false);
       break;
   }
   if (!fits) {
     PyErr_Format(PyExc_TypeError, "format_%s cannot format a column of %s",
-                 kind == Kind::Date             ? "dates"
-                 : kind == Kind::Time           ? "times"
-                 : kind == Kind::DateTime       ? "date_times"
-                                                : "offset_date_times",
+                 kind == Kind::Date       ? "dates"
+                 : kind == Kind::Time     ? "times"
+                 : kind == Kind::DateTime ? "date_times"
+                                          : "offset_date_times",
                  type_name(t).c_str());
     return nullptr;
   }
@@ -1082,10 +1082,9 @@ PyObject* format_column(PyObject* col, Kind kind, PyObject* offset, const char* 
       offs.validity_offset = base;
     }
     Failure f;
-    Py_BEGIN_ALLOW_THREADS
-    f = format_values(v, kind, t.unit, kind == Kind::OffsetDateTime ? &offs : nullptr, text);
-    Py_END_ALLOW_THREADS
-    if (f.row >= 0) {
+    Py_BEGIN_ALLOW_THREADS f = format_values(v, kind, t.unit,
+                                             kind == Kind::OffsetDateTime ? &offs : nullptr, text);
+    Py_END_ALLOW_THREADS if (f.row >= 0) {
       raise_format_row(kind, t, v, f.row, base + f.row, &offs);
       return nullptr;
     }
@@ -1189,7 +1188,8 @@ PyObject* to_objects_impl(PyObject* col) {
         std::int64_t secs = v.at(i) / per_second, rest = v.at(i) % per_second;
         if (rest < 0) rest += per_second, --secs;
         PyObject* call[2] = {PyLong_FromLongLong(secs), PyLong_FromLongLong(rest * per)};
-        if (call[0] != nullptr && call[1] != nullptr) o = PyObject_Vectorcall(make, call, 2, nullptr);
+        if (call[0] != nullptr && call[1] != nullptr)
+          o = PyObject_Vectorcall(make, call, 2, nullptr);
         Py_XDECREF(call[0]);
         Py_XDECREF(call[1]);
       } else if (t.type == Type::Duration) {
@@ -1290,7 +1290,7 @@ PyObject* from_objects(PyObject*, PyObject* args, PyObject* kw) {
     return nullptr;
   }
   if (which < 0) which = 2;  // all None: a timestamp column of nulls
-  const Type type = which == 0 ? Type::Date32
+  const Type type = which == 0   ? Type::Date32
                     : which == 1 ? Type::Time64
                     : which == 2 ? Type::Timestamp
                                  : Type::Duration;
@@ -1337,8 +1337,9 @@ PyObject* from_objects(PyObject*, PyObject* args, PyObject* kw) {
       if (fits) std::memcpy(c->values.data() + 4 * static_cast<std::size_t>(i), &x, 4);
     } else {
       if (v % per != 0) {
-        PyErr_Format(PyExc_ValueError, "row %zd: %R is finer than the unit '%s' (it would be truncated)",
-                     i, o, std::string(unit_name(d.type.unit)).c_str());
+        PyErr_Format(PyExc_ValueError,
+                     "row %zd: %R is finer than the unit '%s' (it would be truncated)", i, o,
+                     std::string(unit_name(d.type.unit)).c_str());
         Py_DECREF(method_name);
         cleanup();
         return nullptr;
@@ -1518,11 +1519,13 @@ PyObject* column_get_num_chunks(PyObject* self, void*) {
 }
 
 PyMethodDef column_methods[] = {
-    {"__arrow_c_array__", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(column_arrow_c_array)),
+    {"__arrow_c_array__",
+     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(column_arrow_c_array)),
      METH_VARARGS | METH_KEYWORDS,
      "__arrow_c_array__($self, /, requested_schema=None)\n--\n\nThe column as one Arrow array "
      "(schema and array capsules)."},
-    {"__arrow_c_stream__", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(column_arrow_c_stream)),
+    {"__arrow_c_stream__",
+     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(column_arrow_c_stream)),
      METH_VARARGS | METH_KEYWORDS,
      "__arrow_c_stream__($self, /, requested_schema=None)\n--\n\nThe column's chunks as an "
      "Arrow stream capsule."},
@@ -1547,16 +1550,16 @@ PyType_Slot column_slots[] = {
     {Py_mp_length, reinterpret_cast<void*>(column_len)},
     {Py_tp_methods, column_methods},
     {Py_tp_getset, column_getset},
-    {Py_tp_doc, const_cast<char*>(
-                    "A column of rows made by chronexa_columns; any Arrow consumer (pyarrow, "
-                    "polars, DuckDB) takes it.")},
+    {Py_tp_doc,
+     const_cast<char*>("A column of rows made by chronexa_columns; any Arrow consumer (pyarrow, "
+                       "polars, DuckDB) takes it.")},
     {0, nullptr},
 };
 
-PyType_Spec column_spec = {"chronexa_columns.Column", sizeof(PyColumn), 0,
-                           Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE |
-                               Py_TPFLAGS_DISALLOW_INSTANTIATION,
-                           column_slots};
+PyType_Spec column_spec = {
+    "chronexa_columns.Column", sizeof(PyColumn), 0,
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+    column_slots};
 
 // ---------------------------------------------------------------- module
 
@@ -1571,7 +1574,8 @@ PyObject* set_simd(PyObject*, PyObject* on) {
   return PyUnicode_FromString(simd_in_use() ? "sse4.1" : "scalar");
 }
 
-#define KW(f) reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f)), METH_VARARGS | METH_KEYWORDS
+#define KW(f) \
+  reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f)), METH_VARARGS | METH_KEYWORDS
 
 PyMethodDef module_methods[] = {
     {"parse_dates", KW(parse_dates),
