@@ -7,6 +7,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define CHRONEXA_X86 1
 #endif
@@ -175,7 +176,18 @@ __attribute__((target("sse4.1"))) bool fast_instant_sse41(const char* p, std::si
                                                           bool zulu_only, Instant& out) noexcept {
   return fast_sse41(p, n, zulu_only, out);
 }
-bool cpu_has_sse41() noexcept { return __builtin_cpu_supports("sse4.1"); }
+// CPUID leaf 1 directly: __builtin_cpu_supports reads a table that a
+// constructor of the compiler's runtime fills, and in the wheel's build
+// (zig's clang, the runtime linked into this module) the table stayed empty.
+// The fast path needs SSSE3 (pshufb, pmaddubsw) and SSE4.1.
+bool cpu_has_sse41() noexcept {
+  static const bool has = [] {
+    unsigned a, b, c, d;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0) return false;
+    return (c & bit_SSSE3) != 0 && (c & bit_SSE4_1) != 0;
+  }();
+  return has;
+}
 #else
 bool fast_instant_sse41(const char* p, std::size_t n, bool zulu_only, Instant& out) noexcept {
   return fast_scalar(p, n, zulu_only, out);

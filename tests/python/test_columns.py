@@ -21,6 +21,7 @@ PER = {"s": 10**9, "ms": 10**6, "us": 10**3, "ns": 1}
 
 # Tests in which the fast path takes no part run once.
 ONE_PATH = {
+    "test_a_cpu_without_sse41_takes_the_scalar_path",
     "test_parquet_round_trip",
     "test_duckdb_takes_and_gives_columns",
     "test_dask_cluster_gets_the_instants_one_process_gets",
@@ -392,3 +393,21 @@ def test_dask_cluster_gets_the_instants_one_process_gets(tmp_path):
         assert df.npartitions == 4
         got = df.compute()
     assert got["t"].astype("int64").tolist() == want
+
+
+def test_a_cpu_without_sse41_takes_the_scalar_path():
+    """Under qemu's model of a Core 2 (SSSE3, no SSE4.1), which faults on any
+    SSE4.1 instruction, the module chooses its scalar path and parses."""
+    import os
+    import shutil
+    import subprocess
+    import sys
+
+    qemu = shutil.which("qemu-x86_64")
+    if qemu is None:
+        pytest.skip("no qemu-x86_64")
+    code = "import chronexa_columns as cc; print(cc._set_simd(True), cc.parse_offset_date_times(['2024-01-01T05:22:07.682554+05:30']).to_pylist())"
+    for cpu, path in [("Conroe", "scalar"), ("Nehalem", "sse4.1")]:
+        run = subprocess.run([qemu, "-cpu", cpu, sys.executable, "-c", code], capture_output=True, text=True, env=os.environ, timeout=120)
+        assert run.returncode == 0, run.stderr
+        assert run.stdout.split()[0] == path and "2023-12-31T23:52:07.682554Z" in run.stdout
