@@ -1248,6 +1248,12 @@ PyObject* to_objects(PyObject*, PyObject* args, PyObject* kw) {
 
 // A Python int as a 128-bit integer.
 bool as_i128(PyObject* o, i128& v) {
+  int overflow = 0;
+  const long long small = PyLong_AsLongLongAndOverflow(o, &overflow);
+  if (overflow == 0) {
+    v = small;
+    return small != -1 || !PyErr_Occurred();
+  }
   const Py_ssize_t n = PyLong_AsNativeBytes(o, &v, sizeof v, Py_ASNATIVEBYTES_NATIVE_ENDIAN);
   if (n < 0) return false;
   return static_cast<std::size_t>(n) <= sizeof v;
