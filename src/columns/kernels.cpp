@@ -288,20 +288,28 @@ inline Failure parse_loop(const Strings& in, Unit unit, bool null_on_error,
                           ParseOut& out) noexcept {
   Strings s = in;
   s.layout = layout;  // a constant for get()'s switch
+  // The validity bits of eight rows gather in a register and are stored once:
+  // or-ing each into the bitmap made every row wait for the previous row's
+  // store of the same byte.
+  std::uint8_t bits = 0;
   for (std::int64_t i = 0; i < s.length; ++i) {
-    if (!s.valid(i)) {
-      ++out.nulls;
-      continue;
+    bool ok = false;
+    if (s.valid(i)) {
+      const RowError e = parse_row<kind, simd>(s.get(i), unit, out.values, out.offsets, i);
+      ok = e == RowError::None;
+      if (!ok && !null_on_error) [[unlikely]] {
+        out.validity[i >> 3] = bits;
+        return {i, e};
+      }
     }
-    const RowError e = parse_row<kind, simd>(s.get(i), unit, out.values, out.offsets, i);
-    if (e == RowError::None) [[likely]] {
-      out.validity[i >> 3] = static_cast<std::uint8_t>(out.validity[i >> 3] | 1u << (i & 7));
-    } else if (null_on_error) {
-      ++out.nulls;
-    } else {
-      return {i, e};
+    out.nulls += !ok;
+    bits = static_cast<std::uint8_t>(bits | unsigned{ok} << (i & 7));
+    if ((i & 7) == 7) {
+      out.validity[i >> 3] = bits;
+      bits = 0;
     }
   }
+  if ((s.length & 7) != 0) out.validity[s.length >> 3] = bits;
   return {};
 }
 
