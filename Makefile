@@ -14,7 +14,8 @@
 #
 # The project's own checks (DEVELOPERS.md describes them):
 #   make sanitize       core tests and the whole Python suite with ASan + UBSan
-#   make leaks          reference and memory-block leak loop under python3.14d
+#   make leaks          reference and memory-block leak loop, allocation-failure sweep
+#                       (every call and import), under python3.14d
 #   make fuzz           every libFuzzer target for FUZZ_SECONDS each (default 180)
 #   make fuzz-coverage  line coverage of src/core reached by the fuzz corpus
 #   make format-check   fail on any difference from .clang-format
@@ -52,7 +53,7 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 MODULE_PATH := PYTHONPATH=$(CURDIR)/$(BUILD):$(CURDIR)/python$${PYTHONPATH:+:$$PYTHONPATH}
 
 build:
-	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) $(CMAKE_ARGS) >/dev/null
+	cmake -S . -B $(BUILD) $(GENERATOR) -DPython_EXECUTABLE=$(PYTHON) -DCHRONEXA_BENCH=$(BENCH) -DCHRONEXA_WERROR=ON $(CMAKE_ARGS) >/dev/null
 	cmake --build $(BUILD) $(if $(ONLY),--target $(ONLY))
 
 test: build
@@ -101,15 +102,18 @@ package-check:
 # runtime this finds); the interpreter itself is not, so that runtime is
 # preloaded into it, with the system allocator (PYTHONMALLOC) so that ASan
 # sees every allocation, and no leak report for the interpreter's own objects
-# at exit.
+# at exit. The C++ runtime is preloaded after it: the interpreter is a C
+# program, and ASan's __cxa_throw interceptor resolves the real one when it
+# loads, so without libstdc++ already in the process the module's first throw
+# (an internal fault) dies in ASan's own CHECK instead of reaching Python.
 SANITIZE_BUILD := $(BUILD)-sanitize
-SANITIZE_RUNTIME ?= $(shell c++ -print-file-name=libasan.so)
+SANITIZE_RUNTIME ?= $(shell c++ -print-file-name=libasan.so) libstdc++.so.6
 
 sanitize: export ASAN_OPTIONS := detect_leaks=0:strict_init_order=1:check_initialization_order=1
 sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 sanitize:
 	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS=-DCHRONEXA_SANITIZE=ON \
-	  'MODULE_PATH=LD_PRELOAD=$(SANITIZE_RUNTIME) PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD):$(CURDIR)/python'
+	  'MODULE_PATH=LD_PRELOAD="$(SANITIZE_RUNTIME)" PYTHONMALLOC=malloc PYTHONPATH=$(CURDIR)/$(SANITIZE_BUILD):$(CURDIR)/python'
 
 # The module built for Debian's debug interpreter; the build refuses release
 # headers (CHRONEXA_DEBUG_PYTHON), and the check refuses a release interpreter.
@@ -120,6 +124,7 @@ leaks:
 	$(MAKE) --no-print-directory build BUILD=$(LEAKS_BUILD) PYTHON=$(DEBUG_PYTHON) ONLY=chronexa \
 	  'CMAKE_ARGS=-DCHRONEXA_DEBUG_PYTHON=ON -DCHRONEXA_TESTS=OFF'
 	PYTHONPATH=$(CURDIR)/$(LEAKS_BUILD) $(DEBUG_PYTHON) tests/leaks/leak_check.py
+	PYTHONPATH=$(CURDIR)/$(LEAKS_BUILD) $(DEBUG_PYTHON) tests/leaks/nomemory.py
 
 fuzz:
 	fuzz/run.sh fuzz $(FUZZ_SECONDS)

@@ -174,8 +174,8 @@ void check_duration(Wide nanos, std::int64_t n) {
   const Duration d{nanos};
   const std::string text = ref::text_of(d);
   // The reference: digits by repeated division of the magnitude.
-  unsigned __int128 mag = nanos < 0 ? 0 - static_cast<unsigned __int128>(nanos)
-                                    : static_cast<unsigned __int128>(nanos);
+  chronexa::u128 mag = nanos < 0 ? 0 - static_cast<chronexa::u128>(nanos)
+                                 : static_cast<chronexa::u128>(nanos);
   std::string want;
   do {
     want.insert(want.begin(), static_cast<char>('0' + static_cast<int>(mag % 10)));

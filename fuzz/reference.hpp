@@ -17,6 +17,7 @@
 
 #include "date.hpp"
 #include "date_time.hpp"
+#include "int128.hpp"
 #include "offset_date_time.hpp"
 #include "time.hpp"
 #include "utc_offset.hpp"
@@ -50,7 +51,7 @@ std::string text_of(const T& value) {
 
 // ---- calendar ----
 
-using Wide = __int128;
+using Wide = chronexa::i128;
 
 constexpr Wide floor_div(Wide a, Wide b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 constexpr Wide floor_mod(Wide a, Wide b) { return a - floor_div(a, b) * b; }

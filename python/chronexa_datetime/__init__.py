@@ -12,19 +12,26 @@
 - A naive datetime has no instant: it is refused, with a hint on attaching an
   offset. A time with a tzinfo, and an offset with a fraction of a second,
   have no chronexa counterpart and are refused too.
+
+Named time zones come from the standard library's ``zoneinfo`` (the system's
+time-zone database): ``in_zone`` shows an instant at a zone's offset, and
+``from_local_in_zone`` reads a zone's wall-clock time as an instant, refusing
+a time the clocks skip or show twice unless told how to choose.
 """
 
 from __future__ import annotations
 
 import datetime as _dt
+import zoneinfo as _zoneinfo
 from collections.abc import Callable as _Callable
+from typing import Literal as _Literal
 
 from chronexa import Date, DateTime, Duration, OffsetDateTime, Time, UtcOffset, Weekday
 
 __all__ = [
     "from_date", "from_datetime", "from_datetime_utc", "from_isoweekday", "from_time",
-    "from_timedelta", "from_timezone", "to_date", "to_datetime", "to_isoweekday", "to_time",
-    "to_timedelta", "to_timezone",
+    "from_local_in_zone", "from_timedelta", "from_timezone", "in_zone", "to_date", "to_datetime",
+    "to_isoweekday", "to_time", "to_timedelta", "to_timezone",
 ]
 
 _date = _dt.date
@@ -64,6 +71,9 @@ def _out_of_range(what: object, target: str) -> ValueError:
 def _offset_seconds(offset: _dt.timedelta | None, what: object) -> int:
     if offset is None:
         raise ValueError(_NAIVE.format(what))
+    if not isinstance(offset, _timedelta):  # a broken tzinfo, as datetime itself reports it
+        raise TypeError("tzinfo.utcoffset() must return None or timedelta, "
+                        f"not {type(offset).__name__!r}")
     if offset.microseconds:
         raise ValueError(f"the offset {offset} of {what!r} has a fraction of a second, "
                          "which UtcOffset cannot hold")
@@ -187,7 +197,9 @@ def from_datetime_utc(dt: _dt.datetime) -> DateTime:
     try:
         since = dt - _EPOCH
     except TypeError:
-        if not isinstance(dt, _datetime):
+        # Naive, or a tzinfo whose utcoffset() is broken: asking again raises
+        # the standard library's own TypeError for the latter.
+        if not isinstance(dt, _datetime) or dt.utcoffset() is not None:
             raise
         raise ValueError(_NAIVE.format(dt)) from None
     nanos = since.microseconds * 1000
@@ -213,8 +225,18 @@ def to_timedelta(d: Duration, *, truncate: bool = False) -> _dt.timedelta:
 
 
 def from_timedelta(td: _dt.timedelta) -> Duration:
-    """The Duration of a timedelta, exactly (any timedelta fits)."""
-    return _nanoseconds(td // _US * 1000)
+    """The Duration of a timedelta, exactly (any timedelta fits). A subclass
+    with a ``nanoseconds`` field (0 to 999 past its microseconds, as pandas'
+    Timedelta has) keeps those nanoseconds; ValueError when that field holds
+    anything else."""
+    if type(td) is _timedelta:
+        return _nanoseconds(td // _US * 1000)
+    extra = getattr(td, "nanoseconds", 0)
+    if type(extra) is not int or not 0 <= extra < 1000:
+        raise ValueError(f"{td!r} has a nanoseconds field of {extra!r}, not 0 to 999; "
+                         "convert it to whole nanoseconds first")
+    micros = (td.days * 86400 + td.seconds) * 1_000_000 + td.microseconds
+    return _nanoseconds(micros * 1000 + extra)
 
 
 # The ISO weekday number of a Weekday, as date.isoweekday() gives it (Monday
@@ -227,3 +249,170 @@ def from_isoweekday(number: int) -> Weekday:
     if not 1 <= number <= 7:
         raise ValueError(f"ISO weekday numbers run from 1 (Monday) to 7 (Sunday), not {number!r}")
     return _WEEKDAYS[number - 1]
+
+
+# ---- named time zones ----
+
+_ZoneInfo = _zoneinfo.ZoneInfo
+_fromtimestamp = _datetime.fromtimestamp
+_from_utc = OffsetDateTime.from_utc
+_from_local = OffsetDateTime.from_local
+_from_seconds = UtcOffset.from_seconds
+# The offsets of a zone's rules, by seconds, built once.
+_OFFSETS: dict[int, UtcOffset] = {}
+# Unix seconds of 0001-01-01T00:00:00Z and 9999-12-31T23:59:59Z.
+_FIRST_SECOND, _LAST_SECOND = -62135596800, 253402300799
+_EPOCH_NAIVE = _datetime(1970, 1, 1)
+
+Disambiguate = _Literal["raise", "earlier", "later", "compatible"]
+
+
+def _zone(zone: _zoneinfo.ZoneInfo | str) -> _zoneinfo.ZoneInfo:
+    if type(zone) is _ZoneInfo:
+        return zone
+    if isinstance(zone, str):
+        return _ZoneInfo(zone)  # cached by zoneinfo; ZoneInfoNotFoundError for unknown keys
+    if isinstance(zone, _ZoneInfo):
+        return zone
+    raise TypeError(f"zone must be a zoneinfo.ZoneInfo or a key such as 'Europe/Berlin', "
+                    f"not {type(zone).__name__}")
+
+
+def _utc_offset(delta: _dt.timedelta | None) -> UtcOffset:
+    # zoneinfo's offsets are whole seconds (the database stores seconds).
+    seconds = delta.days * 86400 + delta.seconds  # type: ignore[union-attr]
+    offset = _OFFSETS.get(seconds)
+    if offset is None:
+        offset = _OFFSETS[seconds] = _from_seconds(seconds)
+    return offset
+
+
+# A zone's offset is constant between its transitions, which in the whole
+# database lie at least four days apart (the test of every transition checks
+# the lookups around each). So the offsets are kept by span of 2**16 seconds
+# (18 hours) of UTC, or of wall-clock time for from_local_in_zone, where one
+# span holds at most one transition: a span whose first and last second have
+# the same offset (and, for wall time, a single reading) has that offset
+# throughout. None marks a span that holds a transition.
+_SPAN = 16
+_SPANS_KEPT = 4096  # per zone and direction, about eight years
+_UTC_SPANS: dict[object, dict[int, UtcOffset | None]] = {}
+_WALL_SPANS: dict[object, dict[int, UtcOffset | None]] = {}
+_NO_SPANS: dict[int, UtcOffset | None] = {}
+assert _SPAN == 16  # written out as a literal on the two lookups
+
+
+def _spans(kept: dict[object, dict[int, UtcOffset | None]], zone: object) -> dict[int, UtcOffset | None]:
+    spans = kept.get(zone)
+    if spans is None:
+        if len(kept) >= 1024:
+            kept.clear()
+        spans = kept[zone] = {}
+    elif len(spans) >= _SPANS_KEPT:
+        spans.clear()
+    return spans
+
+
+def _offset_at(seconds: int, tz: _zoneinfo.ZoneInfo) -> _dt.timedelta | None:
+    return _fromtimestamp(seconds, tz).utcoffset()
+
+
+def _utc_span(span: int, tz: _zoneinfo.ZoneInfo) -> UtcOffset | None:
+    first = span << _SPAN
+    last = first + (1 << _SPAN) - 1
+    if first < _FIRST_SECOND or last > _LAST_SECOND:
+        return None
+    try:
+        a, b = _offset_at(first, tz), _offset_at(last, tz)
+    except (OverflowError, ValueError):
+        return None
+    return _utc_offset(a) if a == b else None
+
+
+def in_zone(instant: DateTime | OffsetDateTime, zone: _zoneinfo.ZoneInfo | str) -> OffsetDateTime:
+    """The OffsetDateTime of ``instant`` at the offset ``zone`` has then: the
+    same instant, to the nanosecond, shown as the zone's clocks show it.
+    ``zone`` is a ZoneInfo or its key. ValueError outside the standard
+    library's years 1 to 9999."""
+    if type(instant) is DateTime:
+        utc = instant
+    elif type(instant) is OffsetDateTime:
+        utc = instant.utc
+    else:
+        raise TypeError(f"in_zone() takes a DateTime or an OffsetDateTime, not {type(instant).__name__}")
+    # Transitions fall on whole seconds, so the floor of the instant's
+    # seconds has the instant's offset.
+    seconds = utc.unix_timestamp()
+    offset = _UTC_SPANS.get(zone, _NO_SPANS).get(seconds >> 16)  # _SPAN
+    if offset is not None:
+        return _from_utc(utc, offset)
+    tz = _zone(zone)
+    if not _FIRST_SECOND <= seconds <= _LAST_SECOND:
+        raise _out_of_range(instant, "zoneinfo")
+    try:
+        local = _fromtimestamp(seconds, tz)
+    except (OverflowError, ValueError):  # a local time past year 9999 or before year 1
+        raise _out_of_range(instant, "zoneinfo") from None
+    _spans(_UTC_SPANS, zone)[seconds >> _SPAN] = _utc_span(seconds >> _SPAN, tz)
+    return _from_utc(utc, _utc_offset(local.utcoffset()))
+
+
+def _wall_span(span: int, tz: _zoneinfo.ZoneInfo) -> UtcOffset | None:
+    readings = set()
+    for seconds in (span << _SPAN, ((span + 1) << _SPAN) - 1):
+        if not _FIRST_SECOND <= seconds <= _LAST_SECOND:
+            return None
+        wall = _EPOCH_NAIVE.__add__(_timedelta(seconds=seconds)).replace(tzinfo=tz)
+        readings.add(wall.utcoffset())
+        readings.add(wall.replace(fold=1).utcoffset())
+    return _utc_offset(readings.pop()) if len(readings) == 1 else None
+
+
+def from_local_in_zone(date: Date, time: Time, zone: _zoneinfo.ZoneInfo | str, *,
+                       disambiguate: Disambiguate = "raise") -> OffsetDateTime:
+    """The instant at which ``zone``'s clocks show ``date`` and ``time``, as an
+    OffsetDateTime at the zone's offset then. A wall time the clocks skip (a
+    gap) or show twice (a fold) raises ValueError unless ``disambiguate``
+    chooses: ``"earlier"`` or ``"later"`` of the two instants the wall time
+    could mean, or ``"compatible"``, as datetime does with fold=0 (the earlier
+    in a fold, the later in a gap). ValueError outside years 1 to 9999."""
+    if disambiguate not in ("raise", "earlier", "later", "compatible"):
+        raise ValueError("disambiguate must be 'raise', 'earlier', 'later' or 'compatible', "
+                         f"not {disambiguate!r}")
+    wall_seconds = date.days_since_unix_epoch() * 86400 + time.seconds_since_midnight()
+    offset = _WALL_SPANS.get(zone, _NO_SPANS).get(wall_seconds >> 16)  # _SPAN
+    if offset is not None:
+        return _from_local(date, time, offset)
+    tz = _zone(zone)
+    year = date.year
+    if not 1 <= year <= 9999:
+        raise _out_of_range(date, "zoneinfo")
+    _spans(_WALL_SPANS, zone)[wall_seconds >> _SPAN] = _wall_span(wall_seconds >> _SPAN, tz)
+    # The wall time to the second: transitions fall on whole seconds.
+    wall = _datetime(year, date.month, date.day, time.hour, time.minute, time.second, 0, tz)
+    first = wall.utcoffset()
+    second = wall.replace(fold=1).utcoffset()
+    if first == second:
+        return _from_local(date, time, _utc_offset(first))
+    # first is the offset before the transition, second the one after: a fold
+    # when the clocks went back (first > second), a gap when they went ahead.
+    fold = first > second  # type: ignore[operator]
+    if disambiguate == "raise":
+        a, b = _utc_offset(first), _utc_offset(second)
+        if fold:
+            raise ValueError(
+                f"{date}T{time} exists twice in {tz.key}, at {a} and then at {b}; pass "
+                "disambiguate='earlier' or 'later' to choose one (or 'compatible': the earlier)")
+        raise ValueError(
+            f"{date}T{time} does not exist in {tz.key}: the clocks skip it, going from {a} to {b}; "
+            "pass disambiguate='earlier' or 'later' for the instant it names at either offset "
+            "(or 'compatible': the later, as datetime does)")
+    # Read at either offset, the wall time names two instants; at `first` the
+    # later one in a gap and the earlier one in a fold.
+    use_first = (disambiguate == "earlier") == fold if disambiguate != "compatible" else True
+    chosen = _utc_offset(first if use_first else second)
+    result = _from_local(date, time, chosen)
+    if fold:
+        return result
+    # In a gap the instant is shown at the offset the zone has then: the other one.
+    return _from_utc(result.utc, _utc_offset(second if use_first else first))

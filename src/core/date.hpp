@@ -93,7 +93,7 @@ struct Date {
   // day go in as one 16-bit number, the month in its low byte: the same bytes
   // in the same order, which the compiler then reads with one load.
   template <class H>
-  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
+  CHRONEXA_INLINE constexpr void hash_fields(H& h) const noexcept {
     h.write(year).write(static_cast<std::uint16_t>(month | day << 8));
   }
 
@@ -128,8 +128,8 @@ struct Date {
   }
 
   // Monday is 0. 784353144339 = 2 (mod 7) and 1970-01-01 was a Thursday (3),
-  // so +1 gives its number; computed rather than looked up, as GCC builds a
-  // local table on the stack on every call.
+  // so +1 gives its number; computed rather than looked up in a table (GCC
+  // 16.2 builds a local table on the stack on every call).
   constexpr Weekday weekday() const noexcept {
     return static_cast<Weekday>((shifted_days() + 1) % 7);
   }
@@ -144,7 +144,7 @@ struct Date {
   // Writes "YYYY-MM-DD" (year zero-padded to four characters, a minus sign
   // counting towards them) and returns the end; `out` needs max_text_size
   // bytes. Inlined by force, as Time::write_text.
-  [[gnu::always_inline]] char* write_text(char* out) const noexcept {
+  CHRONEXA_INLINE char* write_text(char* out) const noexcept {
     const Date d = *this;  // the stores through `out` may alias *this
     if (d.year >= 0 && d.year <= 9999) [[likely]]
       return d.write_ten_byte_text(out);
@@ -153,7 +153,7 @@ struct Date {
   // write_text of a date in the years 0 to 9999, the ten bytes "YYYY-MM-DD".
   // Each field is read where it is written (no copy first), so that a caller
   // holding other values keeps no register for the date until then.
-  [[gnu::always_inline]] char* write_ten_byte_text(char* out) const noexcept {
+  CHRONEXA_INLINE char* write_ten_byte_text(char* out) const noexcept {
     return write_month_day(digits::write4(out, static_cast<unsigned>(year)));
   }
   // A year outside [0, 9999], as write_text writes it.
@@ -172,7 +172,7 @@ struct Date {
 
  private:
   // "-MM-DD", the end of write_text.
-  [[gnu::always_inline]] char* write_month_day(char* out) const noexcept {
+  CHRONEXA_INLINE char* write_month_day(char* out) const noexcept {
     *out++ = '-';
     out = digits::write2(out, month);
     *out++ = '-';
@@ -195,9 +195,9 @@ struct Date {
     return static_cast<std::int64_t>(year) * 65536 + month * 256 + day;
   }
 
-  // The fields as one 64-bit value: GCC otherwise assembles a returned
-  // expected<Date> from byte stores and reloads it whole, a store-forwarding
-  // stall that doubled the cost of from_days_since_unix_epoch.
+  // The fields as one 64-bit value, so that a returned expected<Date> is never
+  // assembled from byte stores and reloaded whole: the GCC 16.2 stall of
+  // CHRONEXA_RETURNS_EXPECTED_DATE (row Date.from_days_since_unix_epoch).
   static constexpr Date make(std::int32_t y, std::uint8_t m, std::uint8_t d) noexcept {
     if consteval {
       return Date{y, m, d};
@@ -226,7 +226,7 @@ constexpr std::expected<Date, DateError> Date::from_days_since_unix_epoch(
   const std::uint64_t cen = mul_high(r, 505'054'698'555'331);     // rev / 36524.25
   const std::uint64_t jul = r + cen - cen / 4;                         // as if 365.25-day years
   if (jul >= (std::uint64_t{1} << 63)) return std::unexpected(DateError::OutOfRange);
-  const auto p = static_cast<unsigned __int128>(jul) * 50'504'432'782'230'121u;  // jul / 1461
+  const auto p = static_cast<u128>(jul) * 50'504'432'782'230'121u;  // jul / 1461
   const std::uint64_t yrs = 1'890'599'307'999u - static_cast<std::uint64_t>(p >> 64);
   const auto low = static_cast<std::uint64_t>(p);                    // position in the year
   const std::uint64_t ypt = mul_high(low, 782'432);              // [0, 782432)

@@ -35,13 +35,14 @@ struct DateTime {
 
   // The fields hash() feeds, in order: the date's, then the time's.
   template <class H>
-  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
+  CHRONEXA_INLINE constexpr void hash_fields(H& h) const noexcept {
     h.write(date).write(time);
   }
 
-  // The date-time of valid fields, built as two 64-bit words: GCC otherwise
-  // stores a returned DateTime field by field and its callers reload it as one
-  // 16-byte value, a store-forwarding stall of about 5 ns.
+  // The date-time of valid fields, built as two 64-bit words, so that a
+  // returned DateTime is never stored field by field and reloaded whole (a
+  // store-forwarding stall). Workaround for GCC 16.2, which does that to the
+  // plain aggregate; row DateTime.from_unix_timestamp (docs/performance.md).
   static constexpr DateTime make(std::int32_t year, std::uint8_t month, std::uint8_t day,
                                  std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
                                  std::uint32_t nanosecond) noexcept {
@@ -82,10 +83,10 @@ struct DateTime {
   // difference is widened: one 64 x 64 -> 128-bit product.
   //
   // Within one month, as neighbouring stamps mostly are, the days apart are
-  // the days of the month apart: no day counts. Inlined by force: Clang
-  // called it, saving six registers for the day counts even within a month
-  // (difference() of the wheel took 5% longer).
-  [[gnu::always_inline]] constexpr Duration difference(const DateTime& other) const noexcept {
+  // the days of the month apart: no day counts. Inlined, so that the day
+  // counts' registers are saved only on the path that computes them (zig's
+  // Clang 22.1 calls it otherwise; row DateTime.difference).
+  CHRONEXA_INLINE constexpr Duration difference(const DateTime& other) const noexcept {
     std::int64_t days;
     if (date.year == other.date.year && date.month == other.date.month)
       days = std::int64_t{date.day} - other.date.day;

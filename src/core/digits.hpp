@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "compiler.hpp"
+
 namespace chronexa::digits {
 
 constexpr bool is_digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
@@ -45,10 +47,10 @@ constexpr bool parse_fraction(const char* p, const char* end, std::uint32_t& nan
   return true;
 }
 
-// std::rotr of a 32-bit word. For the rotation of a product, the wheel's
-// Clang (22, with libc++'s std::rotr) folds the left shift into the
+// std::rotr of a 32-bit word. Workaround for zig's Clang 22.1 with libc++:
+// for the rotation of a product its std::rotr folds the left shift into the
 // multiplication and emits four instructions (two shifts, lea, sub) or a
-// shrd in place of the one rotate, which its builtin keeps.
+// shrd in place of the one rotate, which its builtin keeps (row str(Time)).
 constexpr std::uint32_t rotr32(std::uint32_t v, unsigned k) noexcept {
 #if defined(__clang__)
   return __builtin_rotateright32(v, k);
@@ -102,8 +104,8 @@ inline constexpr char pairs[201] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Two digits of a value in [0, 99]. The offset is widened before doubling:
-// doubled as an unsigned, GCC zero-extended it with an `and` at every call.
+// Two digits of a value in [0, 99]. The offset is widened before doubling,
+// so that it needs no zero extension at every call (GCC 16.2 adds an `and`).
 inline char* write2(char* out, unsigned v) noexcept {
   std::memcpy(out, pairs + 2 * std::size_t{v}, 2);
   return out + 2;
@@ -272,19 +274,20 @@ constexpr unsigned count(std::uint64_t v) noexcept {
   return t + (u >= powers_of_10[t]);
 }
 
-// a when `take_a`, else b. With Kept, by a branch that stays a branch: the
+// a when `take_a`, else b. With Kept, by a branch that stays a branch: both
 // compilers otherwise turn a choice between two constants into arithmetic on
-// the comparison (a carry), which waits for the value compared. A branch is
-// predicted, and its constant is there at once. Measured in the wheel (Clang),
-// the branch paid where the length waited for a division (str() of a count
-// beyond 64 bits took 10% longer without it) and cost elsewhere (str() of a
-// 64-bit count took 6% longer with it).
+// the comparison (a carry), which waits for the value compared, while a
+// predicted branch has its constant at once. That pays only where the value
+// compared is late (the digit count of a 128-bit count waits for a
+// division: row str(Duration 2**100 ns), zig's Clang 22.1) and costs where it
+// is not, hence the choice per caller. The empty asm statements make each
+// side opaque, so neither is computed ahead of the branch.
 template <bool Kept>
-[[gnu::always_inline]] constexpr unsigned choose(bool take_a, unsigned a, unsigned b) noexcept {
+CHRONEXA_INLINE constexpr unsigned choose(bool take_a, unsigned a, unsigned b) noexcept {
   if constexpr (Kept) {
     if !consteval {
       if (take_a) {
-        asm("" : "+r"(a));  // opaque: neither side is computed ahead of the branch
+        asm("" : "+r"(a));
         return a;
       }
       asm("" : "+r"(b));
@@ -300,7 +303,7 @@ template <bool Kept>
 // arithmetic makes the length wait about a dozen cycles. KeptBranches: the
 // last comparison too (see choose).
 template <bool KeptBranches = false>
-[[gnu::always_inline]] constexpr unsigned count_predicted(std::uint64_t v) noexcept {
+CHRONEXA_INLINE constexpr unsigned count_predicted(std::uint64_t v) noexcept {
   constexpr auto& p = powers_of_10;
   if (v < p[8]) {
     if (v < p[6]) return choose<KeptBranches>(v < p[5], 5, 6);
@@ -318,7 +321,7 @@ template <bool KeptBranches = false>
 // count(v) by the branches write_u64 takes: one or two digits, three or
 // four, then count_predicted.
 template <bool KeptBranches = false>
-[[gnu::always_inline]] constexpr unsigned count_by_branches(std::uint64_t v) noexcept {
+CHRONEXA_INLINE constexpr unsigned count_by_branches(std::uint64_t v) noexcept {
   if (v < 100) return choose<KeptBranches>(v < 10, 1, 2);
   if (v < 10'000) return choose<KeptBranches>(v < 1'000, 3, 4);
   return count_predicted<KeptBranches>(v);
@@ -352,7 +355,7 @@ inline char* write19(char* out, std::uint64_t v) noexcept {
 
 // The digits of v, no padding, written so that they end at `end` (which a
 // caller has from count(v)); returns `end`.
-[[gnu::always_inline]] inline char* write_ending_at(char* const end, std::uint64_t v) noexcept {
+CHRONEXA_INLINE inline char* write_ending_at(char* const end, std::uint64_t v) noexcept {
   char* p = end;
   // Eight digits per step from the end, then the leading one to eight in pairs.
   while (v >= 100'000'000) {
@@ -372,10 +375,10 @@ inline char* write19(char* out, std::uint64_t v) noexcept {
 
 // An unsigned value in decimal, no padding (at least one digit). Written in
 // place from the end, its length known first: no buffer copied with a
-// length only known at run time (a call to memcpy). Inlined by force: a repr
-// writes up to four integers, and Clang's calls to one shared copy made
-// repr(Time) of the wheel 10% slower.
-[[gnu::always_inline]] inline char* write_u64(char* out, std::uint64_t v) noexcept {
+// length only known at run time (a call to memcpy). Inlined: a repr writes
+// up to four integers, and calls to one shared copy (zig's Clang 22.1) cost
+// the row repr(Time) a tenth.
+CHRONEXA_INLINE inline char* write_u64(char* out, std::uint64_t v) noexcept {
   // One or two digits (most fields: month, day, hour, ...) by branches: a
   // caller allocates its str by the length, which is then known as soon as
   // the branches are predicted.
@@ -402,7 +405,7 @@ static_assert(count(0) == 1 && count(9) == 1 && count(10) == 2 && count(99) == 2
 
 // A signed value in decimal: a '-' for negative values, no padding. Inlined by
 // force, as write_u64.
-[[gnu::always_inline]] inline char* write_i64(char* out, std::int64_t v) noexcept {
+CHRONEXA_INLINE inline char* write_i64(char* out, std::int64_t v) noexcept {
   std::uint64_t mag = static_cast<std::uint64_t>(v);
   if (v < 0) {
     *out++ = '-';

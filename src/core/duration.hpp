@@ -26,7 +26,7 @@ struct Duration {
 
   // The fields hash() feeds, in order: the 16 bytes of the count.
   template <class H>
-  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
+  CHRONEXA_INLINE constexpr void hash_fields(H& h) const noexcept {
     h.write(nanos);
   }
 
@@ -43,8 +43,9 @@ struct Duration {
   // The count rounded to the nearest double, then divided by 10^9: both
   // roundings apply. A count within 64 bits is converted as such (one
   // instruction; the same rounding), a wider one by the 128-bit conversion
-  // (a call). A branch, not a choice between the two: Clang made the call on
-  // every count and kept the narrow result when it fitted.
+  // (a call). A branch, not a choice between the two, so that the call is
+  // made only for wide counts (zig's Clang 22.1 turns a choice into a call
+  // on every count; row Duration.total_seconds()).
   constexpr double total_seconds() const noexcept {
     const auto narrow = static_cast<std::int64_t>(nanos);
     if (narrow == nanos) [[likely]]
@@ -66,7 +67,7 @@ struct Duration {
     constexpr std::size_t text_size() const noexcept { return size; }
 
     // Writes the text (text_size() bytes) and returns the end.
-    [[gnu::always_inline]] char* write_text(char* out) const noexcept {
+    CHRONEXA_INLINE char* write_text(char* out) const noexcept {
       char* const end = out + size;
       if (negative) *out = '-';
       if (!wide) return digits::write_ending_at(end, high);
@@ -81,7 +82,7 @@ struct Duration {
     // the length is known at once. After the division, the last comparison
     // stays a branch too (digits::choose), or the length would wait for it.
     template <bool Negative>
-    [[gnu::always_inline]] static Decimal of(u128 mag) noexcept {
+    CHRONEXA_INLINE static Decimal of(u128 mag) noexcept {
       if (mag <= UINT64_MAX) {
         const auto v = static_cast<std::uint64_t>(mag);
         return {v, 0, static_cast<std::uint8_t>(Negative + digits::count_by_branches(v)), Negative,
@@ -94,7 +95,7 @@ struct Duration {
     }
   };
 
-  [[gnu::always_inline]] Decimal decimal() const noexcept {
+  CHRONEXA_INLINE Decimal decimal() const noexcept {
     // 2^127 for the smallest count, still exact unsigned
     if (nanos < 0) return Decimal::of<true>(u128{0} - static_cast<u128>(nanos));
     return Decimal::of<false>(static_cast<u128>(nanos));

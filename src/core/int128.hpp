@@ -11,8 +11,10 @@
 
 namespace chronexa {
 
-using i128 = __int128;
-using u128 = unsigned __int128;
+// __extension__ keeps -Wpedantic quiet about the GCC/Clang builtin type
+// here, and only here.
+__extension__ typedef __int128 i128;
+__extension__ typedef unsigned __int128 u128;
 
 static_assert(sizeof(i128) == 16 && sizeof(u128) == 16);
 

@@ -126,7 +126,7 @@ struct OffsetDateTime {
 
   // The fields hash() feeds, in order: the UTC date-time's, then the offset's.
   template <class H>
-  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
+  CHRONEXA_INLINE constexpr void hash_fields(H& h) const noexcept {
     h.write(utc).write(offset);
   }
 

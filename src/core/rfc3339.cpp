@@ -117,9 +117,9 @@ struct Fixed {
 };
 
 // Whether `s` has the fixed shape; its fields are then in `f`, not yet
-// checked against their ranges. Inlined by force, so that `f` stays in
-// registers (Clang called it, and parse() of the wheel took 10% longer).
-[[gnu::always_inline]] constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
+// checked against their ranges. Inlined, so that `f` stays in registers
+// (zig's Clang 22.1 calls it otherwise; the .parse rows).
+CHRONEXA_INLINE constexpr bool read_fixed(std::string_view s, Fixed& f) noexcept {
   const std::size_t n = s.size();
   const char* p = s.data();
   if (n < 20 || n > 35) return false;
@@ -166,7 +166,7 @@ static_assert(!fixed_shape("2024-01-05 12:30:45Z"));
 // The value of text of the fixed shape, or nothing when a field is out of
 // range. Only the verdicts of the checks are used: building the values from
 // the fields keeps them in registers (no expected<> assembled in memory).
-[[gnu::always_inline]] inline std::optional<OffsetDateTime> from_fixed(const Fixed& f) noexcept {
+CHRONEXA_INLINE inline std::optional<OffsetDateTime> from_fixed(const Fixed& f) noexcept {
   const auto month = static_cast<std::uint8_t>(f.month), day = static_cast<std::uint8_t>(f.day);
   const auto hour = static_cast<std::uint8_t>(f.hour);
   const auto minute = static_cast<std::uint8_t>(f.minute);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "compiler.hpp"
 #include "int128.hpp"
 
 namespace chronexa {
@@ -20,11 +21,11 @@ class Hasher {
   // Fields are packed into 64-bit words as they come: after inlining, the
   // offsets are constants and the words stay in registers (bytes stored to a
   // buffer and reloaded as words would stall on store forwarding). So every
-  // step is inlined by force, as are the values' hash_fields: Clang otherwise
-  // keeps hash_fields and finish out of line, where the offsets are run-time
-  // values and the words live in memory (hash() took 40% longer).
+  // step is inlined, as are the values' hash_fields: out of line the offsets
+  // are run-time values and the words live in memory (zig's Clang 22.1 keeps
+  // them out of line unless forced; the hash(...) rows).
   template <std::integral T>
-  [[gnu::always_inline]] Hasher& write(T v) noexcept {
+  CHRONEXA_INLINE Hasher& write(T v) noexcept {
     static_assert(sizeof(T) <= 8);
     const std::uint64_t u = static_cast<std::make_unsigned_t<T>>(v);
     const std::size_t shift = (len_ % 8) * 8;
@@ -33,7 +34,7 @@ class Hasher {
     len_ += sizeof(T);
     return *this;
   }
-  [[gnu::always_inline]] Hasher& write(i128 v) noexcept {
+  CHRONEXA_INLINE Hasher& write(i128 v) noexcept {
     write(static_cast<std::uint64_t>(v));
     return write(static_cast<std::uint64_t>(static_cast<u128>(v) >> 64));
   }
@@ -41,12 +42,12 @@ class Hasher {
   // value itself feeds its own fields).
   template <class V>
     requires requires(const V& v, Hasher& h) { v.hash_fields(h); }
-  [[gnu::always_inline]] Hasher& write(const V& v) noexcept {
+  CHRONEXA_INLINE Hasher& write(const V& v) noexcept {
     v.hash_fields(*this);
     return *this;
   }
 
-  [[gnu::always_inline]] std::int64_t finish() const noexcept {
+  CHRONEXA_INLINE std::int64_t finish() const noexcept {
     std::uint64_t v0 = 0x736f6d6570736575ULL, v1 = 0x646f72616e646f6dULL,
                   v2 = 0x6c7967656e657261ULL, v3 = 0x7465646279746573ULL;
     auto round = [&] {

@@ -37,7 +37,7 @@ struct Time {
   // The fields hash() feeds, in order: hour, minute, second, nanosecond (4
   // bytes). Hour and minute go in as one 16-bit number, as Date's month and day.
   template <class H>
-  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
+  CHRONEXA_INLINE constexpr void hash_fields(H& h) const noexcept {
     h.write(static_cast<std::uint16_t>(hour | minute << 8)).write(second).write(nanosecond);
   }
 
@@ -62,9 +62,9 @@ struct Time {
 
   // Writes "HH:MM:SS", then "." and the fraction without trailing zeros when
   // the nanosecond is not 0; returns the end. `out` needs max_text_size bytes.
-  // Inlined by force, so that the writers of the values holding a Time keep
-  // its fields in registers (Clang kept it out of line).
-  [[gnu::always_inline]] char* write_text(char* out) const noexcept {
+  // Inlined, so that the writers of the values holding a Time keep its
+  // fields in registers (zig's Clang 22.1 calls it otherwise; str(DateTime)).
+  CHRONEXA_INLINE char* write_text(char* out) const noexcept {
     const Time t = *this;  // the stores through `out` may alias *this
     out = digits::write2(out, t.hour);
     *out++ = ':';
@@ -92,9 +92,9 @@ struct Time {
       digits::write8(out + 1, v % 100'000'000);
       end = out + 9;
     }
-    // v is not 0. An if around a do-while: Clang turns a while loop into one
-    // that steps `end` once more and back (three instructions more when no
-    // zero is stripped).
+    // v is not 0. An if around a do-while rather than a while loop, which
+    // zig's Clang 22.1 compiles to step `end` once more and back (row
+    // str(Time), three instructions when no zero is stripped).
     if (digits::divide_if_multiple<1>(v)) {
       do --end;
       while (digits::divide_if_multiple<1>(v));

@@ -28,7 +28,7 @@ struct UtcOffset {
 
   // The fields hash() feeds, in order: the seconds (4 bytes).
   template <class H>
-  [[gnu::always_inline]] constexpr void hash_fields(H& h) const noexcept {
+  CHRONEXA_INLINE constexpr void hash_fields(H& h) const noexcept {
     h.write(seconds);
   }
 

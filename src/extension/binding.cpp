@@ -173,27 +173,6 @@ bool bind_slots(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
 
 // ---- conversion ----
 
-void instance_check_error(PyObject* o, PyTypeObject* target) noexcept {
-  PyObject* target_name = PyType_GetQualName(target);
-  if (target_name == nullptr) return;
-  if (o == Py_None) {
-    PyErr_Format(PyExc_TypeError, "'None' is not an instance of '%U'", target_name);
-  } else {
-    PyObject* type_name = PyType_GetQualName(Py_TYPE(o));
-    if (type_name == nullptr) {
-      PyErr_Clear();
-      PyErr_Format(PyExc_TypeError,
-                   "'<failed to extract type name>' object is not an instance of '%U'",
-                   target_name);
-    } else {
-      PyErr_Format(PyExc_TypeError, "'%U' object is not an instance of '%U'", type_name,
-                   target_name);
-      Py_DECREF(type_name);
-    }
-  }
-  Py_DECREF(target_name);
-}
-
 namespace {
 
 [[gnu::cold, gnu::noinline]] bool out_of_range() {
@@ -314,7 +293,7 @@ void add_parameter_note(std::string_view name) noexcept {
 
 PyObject* to_python(i128 v) {
   if (v >= INT64_MIN && v <= INT64_MAX) return to_python(static_cast<std::int64_t>(v));
-  return checked(PyLong_FromNativeBytes(&v, sizeof v, -1));
+  return PyLong_FromNativeBytes(&v, sizeof v, -1);
 }
 
 }  // namespace chronexa::py

@@ -20,6 +20,9 @@
 #include <string_view>
 
 #include "classes.hpp"
+#include "errors.hpp"
+#include "instance.hpp"
+#include "lifetime.hpp"
 
 namespace chronexa::py {
 
@@ -76,9 +79,6 @@ inline PyObject* from_i64(std::int64_t v) noexcept {
   return PyLong_FromLongLong(v);
 }
 
-// The instance-check TypeError: "'int' object is not an instance of 'Duration'".
-void instance_check_error(PyObject* o, PyTypeObject* target) noexcept;
-
 bool convert(PyObject* o, std::int64_t& out) noexcept;
 bool convert(PyObject* o, std::int32_t& out) noexcept;
 bool convert(PyObject* o, std::uint8_t& out) noexcept;
@@ -128,9 +128,8 @@ bool convert_slots(const FunctionDescription& d, PyObject* const* slots, T&... o
 
 // Binds a vector call and converts every argument, in parameter order.
 template <class... T>
-[[gnu::always_inline]] inline bool bind_vector(const FunctionDescription& d, PyObject* const* args,
-                                               std::size_t nargsf, PyObject* kwnames,
-                                               T&... out) noexcept {
+CHRONEXA_INLINE inline bool bind_vector(const FunctionDescription& d, PyObject* const* args,
+                                        std::size_t nargsf, PyObject* kwnames, T&... out) noexcept {
   constexpr auto n = static_cast<Py_ssize_t>(sizeof...(T));
   const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
   PyObject* slots[sizeof...(T)];
@@ -154,18 +153,22 @@ bool bind_tuple(const FunctionDescription& d, PyObject* args, PyObject* kwargs,
 }
 
 // ---- results ----
+//
+// Each converter returns the new object, or null with the interpreter's
+// exception set (a MemoryError when an allocation fails), which the member
+// returns as it is.
 
 template <std::integral T>
   requires(!std::same_as<T, bool>)
 PyObject* to_python(T v) {
-  if constexpr (std::same_as<T, std::uint64_t>) return checked(PyLong_FromUnsignedLongLong(v));
+  if constexpr (std::same_as<T, std::uint64_t>) return PyLong_FromUnsignedLongLong(v);
   else {
     static_assert(sizeof(T) <= 4 || std::same_as<T, std::int64_t>);
-    return checked(from_i64(v));
+    return from_i64(v);
   }
 }
 PyObject* to_python(i128 v);
-inline PyObject* to_python(double v) { return checked(PyFloat_FromDouble(v)); }
+inline PyObject* to_python(double v) { return PyFloat_FromDouble(v); }
 inline PyObject* to_python(bool v) { return v ? Py_True : Py_False; }  // immortal
 
 template <Wrapped V>

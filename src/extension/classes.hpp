@@ -7,9 +7,9 @@
 #include "date.hpp"
 #include "date_time.hpp"
 #include "duration.hpp"
-#include "frame.hpp"
 #include "offset_date_time.hpp"
 #include "time.hpp"
+#include "types.hpp"
 #include "utc_offset.hpp"
 
 namespace chronexa::py {

@@ -2,6 +2,10 @@
 //
 // Date: a calendar date.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "member.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {
@@ -12,7 +16,11 @@ const Date& self_value(PyObject* self) noexcept { return value_of<Date>(self); }
 
 // Date(year, month, day): both the tuple constructor and the vector call.
 constexpr std::string_view new_params[] = {"year", "month", "day"};
-constexpr FunctionDescription new_desc{"Date", "__new__", new_params, 3};
+constexpr Member new_member{.class_name = "Date",
+                            .name = "__new__",
+                            .receiver = Receiver::constructor,
+                            .parameters = new_params};
+constexpr FunctionDescription new_desc = new_member.description();
 
 PyObject* construct(std::int32_t year, std::uint8_t month, std::uint8_t day) {
   return to_python(Date::from_ymd(year, month, day), "Invalid date: ");
@@ -40,42 +48,77 @@ PyObject* get_day(PyObject* self, void*) { return to_python(self_value(self).day
 
 // ---- methods ----
 
-constexpr std::string_view s_param[] = {"s"};
-constexpr std::string_view days_param[] = {"days"};
-
+constexpr std::string_view parse_params[] = {"s"};
+constexpr Member parse_member{
+    .class_name = "Date",
+    .name = "parse",
+    .receiver = Receiver::cls,
+    .parameters = parse_params,
+    .doc =
+        "Parse a date from ISO format (YYYY-MM-DD).\n\nArgs:\n    s: The string to parse.\n\n"
+        "Returns:\n    Date: A new Date instance.\n\nRaises:\n"
+        "    ValueError: If the string is not a valid date."};
 PyObject* parse(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static constexpr FunctionDescription desc{"Date", "parse", s_param, 1};
+  static constexpr FunctionDescription desc = parse_member.description();
   std::string_view s;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, s)) return nullptr;
   return to_python(Date::parse(s), "Invalid date string: ");
 }
 
+constexpr std::string_view from_days_since_unix_epoch_params[] = {"days"};
+constexpr Member from_days_since_unix_epoch_member{
+    .class_name = "Date",
+    .name = "from_days_since_unix_epoch",
+    .receiver = Receiver::cls,
+    .parameters = from_days_since_unix_epoch_params,
+    .doc =
+        "Create a Date from days since Unix epoch (1970-01-01).\n\nArgs:\n"
+        "    days: Days since Unix epoch.\n\nReturns:\n    Date: A new Date instance.\n\n"
+        "Raises:\n    ValueError: If the date is out of range."};
 PyObject* from_days_since_unix_epoch(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                      PyObject* kwnames) {
-  static constexpr FunctionDescription desc{"Date", "from_days_since_unix_epoch", days_param, 1};
+  static constexpr FunctionDescription desc = from_days_since_unix_epoch_member.description();
   std::int64_t days;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, days)) return nullptr;
   return to_python(Date::from_days_since_unix_epoch(days), "Invalid date: ");
 }
 
+constexpr Member days_since_unix_epoch_member{
+    .class_name = "Date",
+    .name = "days_since_unix_epoch",
+    .receiver = Receiver::self,
+    .doc = "Convert to days since Unix epoch (1970-01-01)."};
 PyObject* days_since_unix_epoch(PyObject* self, PyObject*) {
   return to_python(self_value(self).days_since_unix_epoch());
 }
 
+constexpr Member weekday_member{
+    .class_name = "Date", .name = "weekday", .receiver = Receiver::self, .doc = "Get the weekday."};
 PyObject* weekday(PyObject* self, PyObject*) { return weekday_object(self_value(self).weekday()); }
 
+constexpr Member ordinal_member{.class_name = "Date",
+                                .name = "ordinal",
+                                .receiver = Receiver::self,
+                                .doc = "Get the day of the year (1-366)."};
 PyObject* ordinal(PyObject* self, PyObject*) { return to_python(self_value(self).ordinal()); }
 
-// Out of line on purpose: inlined, GCC assembles the expected<Date> on the
-// stack from a 4-byte and a 2-byte store and reads it back as 8 bytes, a
-// store-forwarding stall (1.5 ns of the 23 ns call); returned from a call, it
-// comes back in registers.
-[[gnu::noinline]] std::expected<Date, DateError> moved(const Date& d, std::int64_t days) noexcept {
+CHRONEXA_RETURNS_EXPECTED_DATE std::expected<Date, DateError> moved(const Date& d,
+                                                                    std::int64_t days) noexcept {
   return d.add_days(days);
 }
 
+constexpr std::string_view add_days_params[] = {"days"};
+constexpr Member add_days_member{
+    .class_name = "Date",
+    .name = "add_days",
+    .receiver = Receiver::self,
+    .parameters = add_days_params,
+    .doc =
+        "Add days to the date.\n\nArgs:\n    days: Number of days to add (can be negative).\n"
+        "\nReturns:\n    Date: A new Date instance.\n\nRaises:\n"
+        "    ValueError: If the resulting date is out of range."};
 PyObject* add_days(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static constexpr FunctionDescription desc{"Date", "add_days", days_param, 1};
+  static constexpr FunctionDescription desc = add_days_member.description();
   std::int64_t days;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, days)) return nullptr;
   return to_python(moved(self_value(self), days), "Date out of range: ");
@@ -94,27 +137,14 @@ constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 constexpr int with_args = METH_FASTCALL | METH_KEYWORDS;
 
 PyMethodDef methods[] = {
-    {"parse", method(entry<parse>), class_method,
-     "parse($cls, s)\n--\n\nParse a date from ISO format (YYYY-MM-DD).\n\n"
-     "Args:\n    s: The string to parse.\n\n"
-     "Returns:\n    Date: A new Date instance.\n\n"
-     "Raises:\n    ValueError: If the string is not a valid date."},
+    {"parse", method(entry<parse>), class_method, docstring<parse_member>},
     {"from_days_since_unix_epoch", method(entry<from_days_since_unix_epoch>), class_method,
-     "from_days_since_unix_epoch($cls, days)\n--\n\n"
-     "Create a Date from days since Unix epoch (1970-01-01).\n\n"
-     "Args:\n    days: Days since Unix epoch.\n\n"
-     "Returns:\n    Date: A new Date instance.\n\n"
-     "Raises:\n    ValueError: If the date is out of range."},
+     docstring<from_days_since_unix_epoch_member>},
     {"days_since_unix_epoch", method(entry<days_since_unix_epoch>), METH_NOARGS,
-     "days_since_unix_epoch($self)\n--\n\nConvert to days since Unix epoch (1970-01-01)."},
-    {"weekday", method(entry<weekday>), METH_NOARGS, "weekday($self)\n--\n\nGet the weekday."},
-    {"ordinal", method(entry<ordinal>), METH_NOARGS,
-     "ordinal($self)\n--\n\nGet the day of the year (1-366)."},
-    {"add_days", method(entry<add_days>), with_args,
-     "add_days($self, days)\n--\n\nAdd days to the date.\n\n"
-     "Args:\n    days: Number of days to add (can be negative).\n\n"
-     "Returns:\n    Date: A new Date instance.\n\n"
-     "Raises:\n    ValueError: If the resulting date is out of range."},
+     docstring<days_since_unix_epoch_member>},
+    {"weekday", method(entry<weekday>), METH_NOARGS, docstring<weekday_member>},
+    {"ordinal", method(entry<ordinal>), METH_NOARGS, docstring<ordinal_member>},
+    {"add_days", method(entry<add_days>), with_args, docstring<add_days_member>},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -138,15 +168,8 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef date_class = {
-    "Date",
-    "Date(year, month, day)\n--\n\n",
-    sizeof(Object<Date>),
-    true,
-    slots,
-    methods,
-    properties,
-    {},
-    &type_of<Date>,
+    "Date", docstring<new_member>, sizeof(Object<Date>), true, slots, methods, properties,
+    {},     &type_of<Date>,
 };
 
 }  // namespace chronexa::py

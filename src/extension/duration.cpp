@@ -2,6 +2,10 @@
 //
 // Duration: a signed span of nanoseconds.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "member.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {
@@ -11,33 +15,61 @@ const Duration& self_value(PyObject* self) noexcept { return value_of<Duration>(
 // ---- class methods ----
 
 // One body per scaling constructor: bind the one argument as T, build, wrap.
-template <auto Make, class T, const FunctionDescription& Desc>
+template <auto Make, class T, const Member& M>
 PyObject* from_count(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  static constexpr FunctionDescription desc = M.description();
   T count;
-  if (!bind_vector(Desc, args, static_cast<std::size_t>(nargs), kwnames, count)) return nullptr;
+  if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, count)) return nullptr;
   return to_python(Make(count));
 }
 
-constexpr std::string_view secs_param[] = {"secs"};
-constexpr std::string_view ms_param[] = {"ms"};
-constexpr std::string_view us_param[] = {"us"};
-constexpr std::string_view ns_param[] = {"ns"};
-constexpr FunctionDescription seconds_desc{"Duration", "seconds", secs_param, 1};
-constexpr FunctionDescription milliseconds_desc{"Duration", "milliseconds", ms_param, 1};
-constexpr FunctionDescription microseconds_desc{"Duration", "microseconds", us_param, 1};
-constexpr FunctionDescription nanoseconds_desc{"Duration", "nanoseconds", ns_param, 1};
+constexpr std::string_view seconds_params[] = {"secs"};
+constexpr Member seconds_member{.class_name = "Duration",
+                                .name = "seconds",
+                                .receiver = Receiver::cls,
+                                .parameters = seconds_params,
+                                .doc = "Create a duration from seconds."};
 
-constexpr auto seconds = from_count<Duration::seconds, std::int64_t, seconds_desc>;
-constexpr auto milliseconds = from_count<Duration::milliseconds, std::int64_t, milliseconds_desc>;
-constexpr auto microseconds = from_count<Duration::microseconds, std::int64_t, microseconds_desc>;
-constexpr auto nanoseconds = from_count<Duration::nanoseconds, i128, nanoseconds_desc>;
+constexpr std::string_view milliseconds_params[] = {"ms"};
+constexpr Member milliseconds_member{.class_name = "Duration",
+                                     .name = "milliseconds",
+                                     .receiver = Receiver::cls,
+                                     .parameters = milliseconds_params,
+                                     .doc = "Create a duration from milliseconds."};
+
+constexpr std::string_view microseconds_params[] = {"us"};
+constexpr Member microseconds_member{.class_name = "Duration",
+                                     .name = "microseconds",
+                                     .receiver = Receiver::cls,
+                                     .parameters = microseconds_params,
+                                     .doc = "Create a duration from microseconds."};
+
+constexpr std::string_view nanoseconds_params[] = {"ns"};
+constexpr Member nanoseconds_member{.class_name = "Duration",
+                                    .name = "nanoseconds",
+                                    .receiver = Receiver::cls,
+                                    .parameters = nanoseconds_params,
+                                    .doc = "Create a duration from nanoseconds."};
+
+constexpr auto seconds = from_count<Duration::seconds, std::int64_t, seconds_member>;
+constexpr auto milliseconds = from_count<Duration::milliseconds, std::int64_t, milliseconds_member>;
+constexpr auto microseconds = from_count<Duration::microseconds, std::int64_t, microseconds_member>;
+constexpr auto nanoseconds = from_count<Duration::nanoseconds, i128, nanoseconds_member>;
 
 // ---- methods ----
 
+constexpr Member total_seconds_member{.class_name = "Duration",
+                                      .name = "total_seconds",
+                                      .receiver = Receiver::self,
+                                      .doc = "Get total seconds as a float."};
 PyObject* total_seconds(PyObject* self, PyObject*) {
   return to_python(self_value(self).total_seconds());
 }
 
+constexpr Member total_nanos_member{.class_name = "Duration",
+                                    .name = "total_nanos",
+                                    .receiver = Receiver::self,
+                                    .doc = "Get total nanoseconds as an integer."};
 PyObject* total_nanos(PyObject* self, PyObject*) {
   return to_python(self_value(self).total_nanos());
 }
@@ -60,18 +92,12 @@ PyObject* repr(PyObject* self) noexcept {
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 
 PyMethodDef methods[] = {
-    {"seconds", method(entry<seconds>), class_method,
-     "seconds($cls, secs)\n--\n\nCreate a duration from seconds."},
-    {"milliseconds", method(entry<milliseconds>), class_method,
-     "milliseconds($cls, ms)\n--\n\nCreate a duration from milliseconds."},
-    {"microseconds", method(entry<microseconds>), class_method,
-     "microseconds($cls, us)\n--\n\nCreate a duration from microseconds."},
-    {"nanoseconds", method(entry<nanoseconds>), class_method,
-     "nanoseconds($cls, ns)\n--\n\nCreate a duration from nanoseconds."},
-    {"total_seconds", method(entry<total_seconds>), METH_NOARGS,
-     "total_seconds($self)\n--\n\nGet total seconds as a float."},
-    {"total_nanos", method(entry<total_nanos>), METH_NOARGS,
-     "total_nanos($self)\n--\n\nGet total nanoseconds as an integer."},
+    {"seconds", method(entry<seconds>), class_method, docstring<seconds_member>},
+    {"milliseconds", method(entry<milliseconds>), class_method, docstring<milliseconds_member>},
+    {"microseconds", method(entry<microseconds>), class_method, docstring<microseconds_member>},
+    {"nanoseconds", method(entry<nanoseconds>), class_method, docstring<nanoseconds_member>},
+    {"total_seconds", method(entry<total_seconds>), METH_NOARGS, docstring<total_seconds_member>},
+    {"total_nanos", method(entry<total_nanos>), METH_NOARGS, docstring<total_nanos_member>},
     {nullptr, nullptr, 0, nullptr},
 };
 

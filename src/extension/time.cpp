@@ -2,6 +2,10 @@
 //
 // Time: a time of day.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "member.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {
@@ -11,7 +15,13 @@ const Time& self_value(PyObject* self) noexcept { return value_of<Time>(self); }
 // Time(hour, minute, second, nanosecond=0): both the tuple constructor and
 // the vector call.
 constexpr std::string_view new_params[] = {"hour", "minute", "second", "nanosecond"};
-constexpr FunctionDescription new_desc{"Time", "__new__", new_params, 3};
+constexpr std::string_view new_defaults[] = {"0"};
+constexpr Member new_member{.class_name = "Time",
+                            .name = "__new__",
+                            .receiver = Receiver::constructor,
+                            .parameters = new_params,
+                            .defaults = new_defaults};
+constexpr FunctionDescription new_desc = new_member.description();
 
 PyObject* construct(std::uint8_t hour, std::uint8_t minute, std::uint8_t second,
                     std::uint32_t nanosecond) {
@@ -42,19 +52,36 @@ PyObject* get_nanosecond(PyObject* self, void*) { return to_python(self_value(se
 
 // ---- methods ----
 
-constexpr std::string_view s_param[] = {"s"};
-
+constexpr std::string_view parse_params[] = {"s"};
+constexpr Member parse_member{
+    .class_name = "Time",
+    .name = "parse",
+    .receiver = Receiver::cls,
+    .parameters = parse_params,
+    .doc =
+        "Parse a time from ISO format (HH:MM:SS[.fffffffff]).\n\nArgs:\n"
+        "    s: The string to parse.\n\nReturns:\n    Time: A new Time instance.\n\nRaises:\n"
+        "    ValueError: If the string is not a valid time."};
 PyObject* parse(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static constexpr FunctionDescription desc{"Time", "parse", s_param, 1};
+  static constexpr FunctionDescription desc = parse_member.description();
   std::string_view s;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, s)) return nullptr;
   return to_python(Time::parse(s), "Invalid time string: ");
 }
 
+constexpr Member seconds_since_midnight_member{
+    .class_name = "Time",
+    .name = "seconds_since_midnight",
+    .receiver = Receiver::self,
+    .doc = "Get total seconds since midnight (ignoring nanoseconds)."};
 PyObject* seconds_since_midnight(PyObject* self, PyObject*) {
   return to_python(self_value(self).seconds_since_midnight());
 }
 
+constexpr Member nanos_since_midnight_member{.class_name = "Time",
+                                             .name = "nanos_since_midnight",
+                                             .receiver = Receiver::self,
+                                             .doc = "Get total nanoseconds since midnight."};
 PyObject* nanos_since_midnight(PyObject* self, PyObject*) {
   return to_python(self_value(self).nanos_since_midnight());
 }
@@ -72,16 +99,11 @@ PyObject* repr(PyObject* self) noexcept {
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 
 PyMethodDef methods[] = {
-    {"parse", method(entry<parse>), class_method,
-     "parse($cls, s)\n--\n\nParse a time from ISO format (HH:MM:SS[.fffffffff]).\n\n"
-     "Args:\n    s: The string to parse.\n\n"
-     "Returns:\n    Time: A new Time instance.\n\n"
-     "Raises:\n    ValueError: If the string is not a valid time."},
+    {"parse", method(entry<parse>), class_method, docstring<parse_member>},
     {"seconds_since_midnight", method(entry<seconds_since_midnight>), METH_NOARGS,
-     "seconds_since_midnight($self)\n--\n\n"
-     "Get total seconds since midnight (ignoring nanoseconds)."},
+     docstring<seconds_since_midnight_member>},
     {"nanos_since_midnight", method(entry<nanos_since_midnight>), METH_NOARGS,
-     "nanos_since_midnight($self)\n--\n\nGet total nanoseconds since midnight."},
+     docstring<nanos_since_midnight_member>},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -106,15 +128,8 @@ const PyType_Slot slots[] = {
 }  // namespace
 
 const ClassDef time_class = {
-    "Time",
-    "Time(hour, minute, second, nanosecond=0)\n--\n\n",
-    sizeof(Object<Time>),
-    true,
-    slots,
-    methods,
-    properties,
-    {},
-    &type_of<Time>,
+    "Time", docstring<new_member>, sizeof(Object<Time>), true, slots, methods, properties,
+    {},     &type_of<Time>,
 };
 
 }  // namespace chronexa::py

@@ -2,6 +2,10 @@
 //
 // UtcOffset: a fixed offset from UTC.
 #include "binding.hpp"
+#include "entry.hpp"
+#include "member.hpp"
+#include "operators.hpp"
+#include "text.hpp"
 
 namespace chronexa::py {
 namespace {
@@ -10,18 +14,39 @@ const UtcOffset& self_value(PyObject* self) noexcept { return value_of<UtcOffset
 
 // ---- methods ----
 
+constexpr std::string_view from_seconds_params[] = {"seconds"};
+constexpr Member from_seconds_member{
+    .class_name = "UtcOffset",
+    .name = "from_seconds",
+    .receiver = Receiver::cls,
+    .parameters = from_seconds_params,
+    .doc =
+        "Create a UtcOffset from total seconds.\n\nArgs:\n"
+        "    seconds: Total seconds offset from UTC (roughly -86400 to +86400).\n\nReturns:\n"
+        "    UtcOffset: A new UtcOffset instance.\n\nRaises:\n"
+        "    ValueError: If the offset is out of range."};
 PyObject* from_seconds(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static constexpr std::string_view params[] = {"seconds"};
-  static constexpr FunctionDescription desc{"UtcOffset", "from_seconds", params, 1};
+  static constexpr FunctionDescription desc = from_seconds_member.description();
   std::int32_t seconds;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, seconds)) return nullptr;
   return to_python(UtcOffset::from_seconds(seconds), "Invalid offset: ");
 }
 
+constexpr std::string_view from_hours_minutes_params[] = {"sign_positive", "hours", "minutes"};
+constexpr Member from_hours_minutes_member{
+    .class_name = "UtcOffset",
+    .name = "from_hours_minutes",
+    .receiver = Receiver::cls,
+    .parameters = from_hours_minutes_params,
+    .doc =
+        "Create a UtcOffset from hours and minutes.\n\nArgs:\n"
+        "    sign_positive: True for positive offset, False for negative.\n"
+        "    hours: Hours component (0-23).\n    minutes: Minutes component (0-59).\n\n"
+        "Returns:\n    UtcOffset: A new UtcOffset instance.\n\nRaises:\n"
+        "    ValueError: If the offset is out of range."};
 PyObject* from_hours_minutes(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                              PyObject* kwnames) {
-  static constexpr std::string_view params[] = {"sign_positive", "hours", "minutes"};
-  static constexpr FunctionDescription desc{"UtcOffset", "from_hours_minutes", params, 3};
+  static constexpr FunctionDescription desc = from_hours_minutes_member.description();
   bool sign_positive;
   std::uint8_t hours, minutes;
   if (!bind_vector(desc, args, static_cast<std::size_t>(nargs), kwnames, sign_positive, hours,
@@ -31,8 +56,16 @@ PyObject* from_hours_minutes(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                    "Invalid offset: ");
 }
 
+constexpr Member as_seconds_member{.class_name = "UtcOffset",
+                                   .name = "as_seconds",
+                                   .receiver = Receiver::self,
+                                   .doc = "Get the offset as seconds."};
 PyObject* as_seconds(PyObject* self, PyObject*) { return to_python(self_value(self).as_seconds()); }
 
+constexpr Member is_utc_member{.class_name = "UtcOffset",
+                               .name = "is_utc",
+                               .receiver = Receiver::self,
+                               .doc = "Check if this is UTC (offset = 0)."};
 PyObject* is_utc(PyObject* self, PyObject*) { return to_python(self_value(self).is_utc()); }
 
 // ---- protocol ----
@@ -46,22 +79,11 @@ PyObject* repr(PyObject* self) noexcept {
 constexpr int class_method = METH_FASTCALL | METH_KEYWORDS | METH_CLASS;
 
 PyMethodDef methods[] = {
-    {"from_seconds", method(entry<from_seconds>), class_method,
-     "from_seconds($cls, seconds)\n--\n\nCreate a UtcOffset from total seconds.\n\n"
-     "Args:\n    seconds: Total seconds offset from UTC (roughly -86400 to +86400).\n\n"
-     "Returns:\n    UtcOffset: A new UtcOffset instance.\n\n"
-     "Raises:\n    ValueError: If the offset is out of range."},
+    {"from_seconds", method(entry<from_seconds>), class_method, docstring<from_seconds_member>},
     {"from_hours_minutes", method(entry<from_hours_minutes>), class_method,
-     "from_hours_minutes($cls, sign_positive, hours, minutes)\n--\n\n"
-     "Create a UtcOffset from hours and minutes.\n\n"
-     "Args:\n    sign_positive: True for positive offset, False for negative.\n"
-     "    hours: Hours component (0-23).\n    minutes: Minutes component (0-59).\n\n"
-     "Returns:\n    UtcOffset: A new UtcOffset instance.\n\n"
-     "Raises:\n    ValueError: If the offset is out of range."},
-    {"as_seconds", method(entry<as_seconds>), METH_NOARGS,
-     "as_seconds($self)\n--\n\nGet the offset as seconds."},
-    {"is_utc", method(entry<is_utc>), METH_NOARGS,
-     "is_utc($self)\n--\n\nCheck if this is UTC (offset = 0)."},
+     docstring<from_hours_minutes_member>},
+    {"as_seconds", method(entry<as_seconds>), METH_NOARGS, docstring<as_seconds_member>},
+    {"is_utc", method(entry<is_utc>), METH_NOARGS, docstring<is_utc_member>},
     {nullptr, nullptr, 0, nullptr},
 };
 

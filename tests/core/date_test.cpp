@@ -16,7 +16,7 @@ namespace {
 // 400 years (146097 days), so years shift into its range and back.
 
 namespace chr = std::chrono;
-using Wide = __int128;
+using Wide = chronexa::i128;
 using Result = std::expected<Date, DateError>;
 const auto out_of_range = std::unexpected(DateError::OutOfRange);
 const auto invalid = std::unexpected(DateError::InvalidDate);

@@ -158,6 +158,40 @@ def test_refusals(call, error, message):
         call()
 
 
+class Span(dt.timedelta):
+    """A subclass with a nanoseconds field past its microseconds, as pandas' Timedelta has."""
+
+    nanoseconds = 500
+
+
+class BrokenZone(dt.tzinfo):
+    def utcoffset(self, _):
+        return "+01:00"
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda: cdt.from_datetime(dt.datetime(2024, 1, 1, tzinfo=BrokenZone())), TypeError,
+     "utcoffset.. must return None or timedelta, not 'str'"),
+    (lambda: cdt.from_datetime_utc(dt.datetime(2024, 1, 1, tzinfo=BrokenZone())), TypeError,
+     "utcoffset.. must return None or timedelta, not 'str'"),
+    (lambda: cdt.from_timedelta(type("Odd", (dt.timedelta,), {"nanoseconds": 1000})(1)),
+     ValueError, "has a nanoseconds field of 1000, not 0 to 999"),
+    (lambda: cdt.from_timedelta(type("Odd", (dt.timedelta,), {"nanoseconds": lambda s: 5})(1)),
+     ValueError, "has a nanoseconds field of <bound method"),
+])
+def test_subclass_refusals(call, error, message):
+    with pytest.raises(error, match=message):
+        call()
+
+
+def test_timedelta_subclass_nanoseconds():
+    assert cdt.from_timedelta(Span(microseconds=1)).total_nanos() == 1500
+    assert cdt.from_timedelta(Span(microseconds=-1)).total_nanos() == -500
+    pd = pytest.importorskip("pandas")
+    for ns in [1500, -1, 1, -(10**18) - 7, 86_400 * 10**9 + 999]:
+        assert cdt.from_timedelta(pd.Timedelta(ns, "ns")).total_nanos() == ns
+
+
 def test_subclass_nanoseconds_and_fractional_offsets():
     stamp = Stamp(2024, 1, 1, 0, 0, 0, 5, tzinfo=UTC)
     assert cdt.from_datetime(stamp).utc.time.nanosecond == cdt.from_datetime_utc(stamp).time.nanosecond == 5250

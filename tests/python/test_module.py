@@ -162,6 +162,99 @@ def test_subinterpreter_import_fails():
     assert Date(2024, 1, 1).weekday() is Weekday.MONDAY  # and so does ours
 
 
+UNDER_RLIMIT = """
+import resource, chronexa
+from chronexa import Date, Duration
+kept, big = [None] * 4_000_000, Duration.nanoseconds(2**100)
+with open("/proc/self/statm") as f:
+    size = int(f.read().split()[0]) * resource.getpagesize()
+resource.setrlimit(resource.RLIMIT_AS, (size + 16 * 2**20, resource.RLIM_INFINITY))
+n = 0
+try:
+    while True:  # the one allocation per round is the int total_nanos() returns
+        kept[n] = big.total_nanos()
+        n += 1
+except MemoryError:
+    kept.clear()
+print(n > 10**5, Date(2024, 1, 1).add_days(1), big.total_nanos() == 2**100)
+"""
+
+
+# Under a real address-space limit: MemoryError, and the module keeps working afterwards.
+def test_address_space_exhaustion_raises_memory_error():
+    if "asan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("AddressSanitizer reserves far more address space than the limit allows")
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    r = subprocess.run([sys.executable, "-c", UNDER_RLIMIT], env=env, capture_output=True,
+                       text=True, timeout=120)
+    assert (r.returncode, r.stderr, r.stdout) == (0, "", "True 2024-01-02 True\n")
+
+
+LEGACY_SUBINTERPRETER = """
+import _testcapi
+first, lookups = {first!r}, 0
+def sub():
+    _testcapi.run_in_subinterp(
+        "try:\\n import chronexa\\nexcept ImportError as e:\\n print('refused:', e)\\n"
+        "else:\\n print('loaded')")
+if first == "sub":
+    sub()
+import chronexa
+if first == "main":
+    sub()
+for i in range(20000):  # lookups that met the other interpreter's cached types and crashed
+    lookups += chronexa.Date.parse("2024-01-01").weekday() is chronexa.Weekday.MONDAY
+print(lookups)
+"""
+
+
+# A legacy subinterpreter (Py_NewInterpreter, as embedding servers make them) is not held back by
+# the module's declaration, which CPython checks only for isolated ones: the module refuses it.
+@pytest.mark.parametrize("first", ["sub", "main"])
+def test_legacy_subinterpreter_import_fails(first):
+    pytest.importorskip("_testcapi")
+    env = {**os.environ, "PYTHONPATH": os.path.dirname(chronexa.__file__)}
+    r = subprocess.run([sys.executable, "-c", LEGACY_SUBINTERPRETER.format(first=first)], env=env,
+                       capture_output=True, text=True, timeout=60)
+    assert (r.returncode, r.stderr) == (0, "")
+    assert r.stdout == ("refused: module chronexa does not support loading in subinterpreters\n"
+                        "20000\n")
+
+
+# The fault path of the test build (chronexa._fault), under the sanitizers too: an internal fault
+# reaches Python as PanicException, which `except Exception` does not catch.
+def test_internal_fault_raises_panic_exception(capfd):
+    if not hasattr(chronexa, "_fault"):
+        pytest.skip("a build without the test hooks (a wheel)")
+    with pytest.raises(BaseException) as info:
+        chronexa._fault("broken invariant")
+    assert type(info.value).__module__ == "pyo3_runtime" and not isinstance(info.value, Exception)
+    assert (type(info.value).__name__, info.value.args) == ("PanicException", ("broken invariant",))
+    assert "faulted at" in capfd.readouterr().err
+    assert Date(2024, 1, 1).weekday() is Weekday.MONDAY
+
+
+# An allocation that fails is the interpreter's MemoryError, never a fault (make leaks sweeps
+# every call and every allocation; these are the int and float results).
+# (Results that fit one 30-bit digit come from the interpreter's free lists, without allocating.)
+@pytest.mark.parametrize("value, member", [
+    (Duration.seconds(10**18), "total_nanos"), (Time(1, 2, 3), "nanos_since_midnight"),
+    (DateTime.parse("2024-01-01T00:00:00Z"), "unix_timestamp_nanos")])
+def test_failed_allocation_raises_memory_error(value, member):
+    testcapi = pytest.importorskip("_testcapi")
+    bound = getattr(value, member)
+    testcapi.set_nomemory(0, 1)  # the result's allocation fails
+    try:
+        bound()
+    except MemoryError:
+        failed = True
+    else:
+        failed = False
+    finally:
+        testcapi.remove_mem_hooks()
+    assert failed
+
+
 @pytest.mark.parametrize(("existing", "expected"), [
     (..., NAMES), (type("ListSubclass", (list,), {})(), NAMES), (["first"], ["first", *NAMES]),
     ("x", "'str' object is not an instance of 'list'"),

@@ -141,3 +141,13 @@ def test_examples_hash_values_and_local_time_out_of_range():
         assert repr(x) == f"OffsetDateTime.from_utc({utc!r}, {x.offset!r})" and eval(repr(x)) == x
         assert x != same and x <= same and x >= same and not x < same  # the instant still works
         assert x.difference(same).total_nanos() == 0 and x.unix_timestamp() == same.unix_timestamp()
+
+
+# The repr evaluates back: the parse form where the parser takes the text back (whole minutes,
+# under a day), the from_utc form for offsets with seconds (local mean times) and for +-24:00.
+@pytest.mark.parametrize("seconds, parse_form", [
+    (0, True), (-60, True), (86340, True), (-86340, True), (1172, False), (-59, False),
+    (86400, False), (-86400, False), (86399, False)])
+def test_repr_evaluates_back(seconds, parse_form):
+    x = OffsetDateTime.from_utc(NOON.utc, UtcOffset.from_seconds(seconds))
+    assert eval(repr(x)) == x and repr(x).startswith("OffsetDateTime.parse(") == parse_form

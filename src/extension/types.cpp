@@ -1,156 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "frame.hpp"
+#include "types.hpp"
 
-#include <algorithm>
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "binding.hpp"
+#include "entry.hpp"
+#include "errors.hpp"
+#include "instance.hpp"
+#include "lifetime.hpp"
 
 namespace chronexa::py {
-
-// ---- kept for the interpreter ----
-
-namespace {
-
-struct KeptSlot {
-  void* slot;
-  void (*reset)(void*) noexcept;
-};
-
-PyMutex kept_lock = {};
-KeptSlot kept[32];  // 12 in use: 7 types, the free lists, the Weekday members,
-                    // PanicException, 2 names
-std::size_t kept_count = 0;
-bool exit_function_registered = false;
-
-// Runs at the end of Py_FinalizeEx, when no Python object may be touched.
-void forget_kept() noexcept {
-  PyMutex_Lock(&kept_lock);
-  for (std::size_t i = 0; i < kept_count; ++i) kept[i].reset(kept[i].slot);
-  kept_count = 0;
-  exit_function_registered = false;  // the interpreter has popped it
-  PyMutex_Unlock(&kept_lock);
-}
-
-}  // namespace
-
-bool keep_for_interpreter(void* slot, void (*reset)(void*) noexcept) noexcept {
-  PyMutex_Lock(&kept_lock);
-  bool ok = exit_function_registered || Py_AtExit(forget_kept) == 0;
-  exit_function_registered = ok;
-  const auto known = [&](const KeptSlot& k) { return k.slot == slot; };
-  if (ok && std::none_of(kept, kept + kept_count, known)) {
-    if (kept_count < std::size(kept)) kept[kept_count++] = {slot, reset};
-    else ok = false;
-  }
-  PyMutex_Unlock(&kept_lock);
-  if (!ok) PyErr_SetString(PyExc_RuntimeError, "could not register chronexa's finalisation step");
-  return ok;
-}
-
-// ---- PanicException ----
-
-namespace {
-
-constexpr const char* panic_doc =
-    "The exception raised when native code called from Python faults.\n\n"
-    "Like SystemExit, this exception is derived from BaseException so that\n"
-    "it will typically propagate all the way through the stack and cause the\n"
-    "Python interpreter to exit.";
-
-std::atomic<PyObject*> panic_type{nullptr};
-
-// Created on first need; if two threads race, one type wins and the other is
-// dropped.
-PyObject* panic_exception_type() {
-  PyObject* t = panic_type.load(std::memory_order_acquire);
-  if (t != nullptr) return t;
-  if (!keep_for_interpreter(panic_type)) return nullptr;
-  PyObject* made = PyErr_NewExceptionWithDoc("pyo3_runtime.PanicException", panic_doc,
-                                             PyExc_BaseException, nullptr);
-  if (made == nullptr) return nullptr;
-  PyObject* expected = nullptr;
-  if (!panic_type.compare_exchange_strong(expected, made, std::memory_order_acq_rel)) {
-    Py_DECREF(made);
-    return expected;
-  }
-  return made;
-}
-
-}  // namespace
-
-void raise_panic(const char* message) noexcept {
-  try {
-    PyObject* type = panic_exception_type();
-    if (type == nullptr) {  // the interpreter's own error stays set
-      PyErr_WriteUnraisable(nullptr);
-      throw InternalFault{"could not create PanicException"};
-    }
-    PyErr_SetString(type, message != nullptr ? message : "native code faulted without a message");
-  } catch (...) {
-    std::fputs("uncaught panic at ffi boundary\n", stderr);
-    std::abort();
-  }
-}
-
-PyObject* interned(std::atomic<PyObject*>& slot, const char* text) noexcept {
-  PyObject* name = slot.load(std::memory_order_acquire);
-  if (name != nullptr) return name;
-  if (!keep_for_interpreter(slot)) return nullptr;
-  PyObject* made = PyUnicode_InternFromString(text);
-  if (made == nullptr) return nullptr;
-  if (!slot.compare_exchange_strong(name, made, std::memory_order_acq_rel)) {
-    Py_DECREF(made);  // another thread published the same name first
-    return name;
-  }
-  return made;
-}
-
-void null_result() {
-  PyErr_WriteUnraisable(nullptr);
-  fault("PyObject pointer is null");
-}
-
-PyObject* value_error(std::string_view prefix, std::string_view name) noexcept {
-  char msg[128];
-  const std::size_t n = std::min(prefix.size() + name.size(), sizeof msg - 1);
-  std::memcpy(msg, prefix.data(), std::min(prefix.size(), n));
-  if (n > prefix.size()) std::memcpy(msg + prefix.size(), name.data(), n - prefix.size());
-  msg[n] = '\0';
-  PyErr_SetString(PyExc_ValueError, msg);
-  return nullptr;
-}
-
-PyObject* value_error_quoting(const char* before, std::string_view input,
-                              const char* after) noexcept {
-  PyObject* text = PyUnicode_FromStringAndSize(input.data(), static_cast<Py_ssize_t>(input.size()));
-  if (text == nullptr) return nullptr;
-  PyObject* message = PyUnicode_FromFormat("%s%R%s", before, text, after);
-  Py_DECREF(text);
-  if (message == nullptr) return nullptr;
-  PyErr_SetObject(PyExc_ValueError, message);
-  Py_DECREF(message);
-  return nullptr;
-}
-
-// ---- text ----
-
-PyObject* text_to_str(const char* text, std::size_t size, bool ascii) noexcept {
-  if (size > text_capacity) return value_error("Representation exceeds formatting buffer", "");
-  if (ascii) return ascii_text_to_str(text, size);
-  PyObject* s = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(size), "strict");
-  if (s == nullptr && PyErr_ExceptionMatches(PyExc_UnicodeDecodeError)) {
-    PyErr_Clear();
-    return value_error("Invalid UTF-8 in representation", "");
-  }
-  return s;
-}
-
-// ---- constructors ----
 
 PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t nargsf,
                              PyObject* kwnames) noexcept {
@@ -178,8 +38,6 @@ PyObject* generic_class_call(PyObject* type, PyObject* const* args, std::size_t 
   Py_XDECREF(kwargs);
   return result;
 }
-
-// ---- classes ----
 
 void dealloc(PyObject* self) noexcept {
   try {
@@ -227,6 +85,16 @@ void forget_free_lists(void*) noexcept {
   for (FreeList& list : free_lists) list = {};
 }
 
+// An attribute of a type not yet published, stored in its dictionary. Not
+// setattr: under memory exhaustion CPython's type.__setattr__ (3.14) can
+// report a failed allocation as AttributeError, and the import must fail with
+// the MemoryError it is.
+int set_type_attribute(PyTypeObject* type, const char* name, PyObject* value) noexcept {
+  if (PyDict_SetItemString(type->tp_dict, name, value) < 0) return -1;
+  PyType_Modified(type);
+  return 0;
+}
+
 // The type object, created under a lock: the lock is a PyMutex, which lets go
 // of the interpreter while it waits.
 PyTypeObject* create_type(const ClassDef& def) {
@@ -256,8 +124,7 @@ PyTypeObject* create_type(const ClassDef& def) {
   if (type == nullptr) return nullptr;
 
   PyObject* reduce = PyDescr_NewMethod(type, &refuse_reduce_def);
-  if (reduce == nullptr ||
-      PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__reduce_ex__", reduce) < 0) {
+  if (reduce == nullptr || set_type_attribute(type, "__reduce_ex__", reduce) < 0) {
     Py_XDECREF(reduce);
     Py_DECREF(type);
     return nullptr;
@@ -266,16 +133,16 @@ PyTypeObject* create_type(const ClassDef& def) {
 
   for (const ClassAttribute& attr : def.attributes) {
     PyObject* value = attr.make(type);
-    if (value == nullptr ||
-        PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), attr.name, value) < 0) {
+    if (value == nullptr || set_type_attribute(type, attr.name, value) < 0) {
       Py_XDECREF(value);
+      Py_DECREF(type);
+      if (PyErr_ExceptionMatches(PyExc_MemoryError)) return nullptr;  // raised as it is
       PyObject* cause = PyErr_GetRaisedException();
       PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing `%s.%s`", def.name,
                    attr.name);
       PyObject* outer = PyErr_GetRaisedException();
       PyException_SetCause(outer, cause);
       PyErr_SetRaisedException(outer);
-      Py_DECREF(type);
       return nullptr;
     }
     Py_DECREF(value);
@@ -291,13 +158,13 @@ PyTypeObject* get_type(const ClassDef& def) {
     type = keep_for_interpreter(*def.type) && keep_for_interpreter(free_lists, forget_free_lists)
                ? create_type(def)
                : nullptr;
-    if (type == nullptr) {
+    if (type == nullptr && !PyErr_ExceptionMatches(PyExc_MemoryError)) {
       PyObject* cause = PyErr_GetRaisedException();
       PyErr_Format(PyExc_RuntimeError, "An error occurred while initializing class %s", def.name);
       PyObject* outer = PyErr_GetRaisedException();
       PyException_SetCause(outer, cause);
       PyErr_SetRaisedException(outer);
-    } else {
+    } else if (type != nullptr) {
       *def.type = type;  // kept for the life of the interpreter
     }
   }
@@ -331,7 +198,7 @@ int register_class(PyObject* module, const ClassDef& def) noexcept {
     const bool appended = name != nullptr && PyList_Append(all, name) == 0;
     Py_XDECREF(name);
     Py_DECREF(all);
-    if (!appended) fault("could not append __name__ to __all__");
+    if (!appended) return -1;  // MemoryError
     return PyObject_SetAttrString(module, def.name, reinterpret_cast<PyObject*>(type));
   } catch (const InternalFault& f) {
     raise_panic(f.message);
