@@ -3,6 +3,8 @@
 #   make test    build everything, run the C++ core tests and the Python tests
 #   make demo    build the module and run examples/quickstart.py
 #   make bench   build the module and print chronexa beside its floor and peers
+#   make bench-columns   chronexa_columns beside pyarrow, polars, DuckDB, pandas, numpy
+#                        (ROWS="10000 10000000" for other row counts)
 #   make bench-workloads   whole workloads at 10^4 to 10^6 items (about 2 minutes)
 #   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
 #   make wheel   build the manylinux wheel (zig, glibc 2.17) into dist/
@@ -24,7 +26,7 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench bench-workloads build package-check docs wheel wheel-check bench-wheel sdist
+TARGETS := test demo bench bench-columns bench-workloads build package-check docs wheel wheel-check bench-wheel sdist
 CHECKS := sanitize leaks fuzz fuzz-coverage format-check
 FUZZ_SECONDS ?= 180
 
@@ -69,6 +71,11 @@ bench: build
 	$(BUILD)/core_bench --benchmark_min_time=0.2s 2>/dev/null || true
 	$(MODULE_PATH) $(PYTHON) bench/bench.py
 
+# One polars thread, as the other libraries use one.
+bench-columns: ONLY := chronexa chronexa_columns
+bench-columns: build
+	$(MODULE_PATH) POLARS_MAX_THREADS=1 $(PYTHON) bench/columns.py $(ROWS)
+
 bench-workloads: ONLY := chronexa
 bench-workloads: build
 	$(MODULE_PATH) $(PYTHON) bench/workloads.py
@@ -87,7 +94,9 @@ package-check:
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
-	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
+	  'import chronexa_columns as cc; assert cc.parse_dates(["2024-01-05"]).to_pylist()[0].day == 5; print("package-check: wheel imports:", cc.__file__)'
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa chronexa_columns
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) $(CURDIR)/tools/verify_types.py chronexa chronexa_datetime
 
 # The checks. `sanitize` runs the `test` recipe in its own build directory

@@ -15,7 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#define TARGETS(X) X(date_parse) X(time_parse) X(date_time_parse) X(rfc3339_parse) X(arithmetic)
+#define TARGETS(X) \
+  X(date_parse) X(time_parse) X(date_time_parse) X(rfc3339_parse) X(arithmetic) X(columns_parse)
 
 #define DECLARE(t) extern "C" int fuzz_##t(const std::uint8_t*, std::size_t);
 TARGETS(DECLARE)

@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 
 CXX=${FUZZ_CXX:-clang++}
 out=build/fuzz
-all=(date_parse time_parse date_time_parse rfc3339_parse arithmetic)
+all=(date_parse time_parse date_time_parse rfc3339_parse arithmetic columns_parse)
 mode=${1:?usage: fuzz/run.sh fuzz SECONDS | coverage | merge [TARGET...]}
 shift
 if [ "$mode" = fuzz ]; then
@@ -27,8 +27,9 @@ if [ "$mode" = fuzz ]; then
 fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
-core=(src/core/*.cpp)
-flags=(-std=c++23 -O1 -g -fno-omit-frame-pointer -Isrc/core -Wall -Wextra)
+# The column kernels are linked into every target (columns_parse uses them).
+core=(src/core/*.cpp src/columns/kernels.cpp)
+flags=(-std=c++23 -O1 -g -fno-omit-frame-pointer -Isrc/core -Isrc/columns -Wall -Wextra)
 archive=fuzz/corpus.tar.gz
 seeds=$out/seeds
 
@@ -54,7 +55,7 @@ unpack
 build() {
   local kind=$1 t=$2 bin=$out/$1/$2
   mkdir -p "$out/$kind"
-  if [ ! -x "$bin" ] || [ -n "$(find fuzz src/core -newer "$bin" -name '*.[ch]pp' | head -n 1)" ]; then
+  if [ ! -x "$bin" ] || [ -n "$(find fuzz src/core src/columns -newer "$bin" -name '*.[ch]pp' | head -n 1)" ]; then
     case $kind in
       asan) "$CXX" "${flags[@]}" -fsanitize=fuzzer,address,undefined \
               -fno-sanitize-recover=undefined "fuzz/$t.cpp" "${core[@]}" -o "$bin" ;;
@@ -66,7 +67,7 @@ case $mode in
   fuzz)
     for t in "${targets[@]}"; do build asan "$t"; done
     for t in "${targets[@]}"; do
-      mkdir -p "$out/corpus/$t"
+      mkdir -p "$out/corpus/$t" "$seeds/$t"
       log=$out/$t.log
       if ! ASAN_OPTIONS=detect_leaks=1 "$out/asan/$t" -max_total_time="$seconds" \
           -print_final_stats=1 -artifact_prefix="$out/crash-$t-" -timeout=10 \

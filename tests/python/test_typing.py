@@ -17,8 +17,9 @@ api = pytest.importorskip("mypy.api")
 MISTAKES = TOP / "tests" / "typing" / "mistakes.py"
 
 
-def test_stubs_match_the_module():
-    run = subprocess.run([sys.executable, "-m", "mypy.stubtest", "chronexa"], capture_output=True, text=True)
+@pytest.mark.parametrize("module", ["chronexa", "chronexa_columns"])
+def test_stubs_match_the_module(module):
+    run = subprocess.run([sys.executable, "-m", "mypy.stubtest", module], capture_output=True, text=True)
     assert run.returncode == 0, run.stdout + run.stderr
 
 
