@@ -41,8 +41,11 @@ def _offset_date_time(utc: DateTime, offset: UtcOffset) -> OffsetDateTime | None
 
 
 def _odts(offsets: st.SearchStrategy[UtcOffset]) -> st.SearchStrategy[OffsetDateTime]:
-    return (st.builds(_offset_date_time, date_times, offsets)
-            .filter(lambda v: v is not None).map(lambda v: v))  # type: ignore[return-value]
+    return st.builds(_offset_date_time, date_times, offsets).filter(lambda v: v is not None).map(_present)
+
+
+def _present(v: OffsetDateTime | None) -> OffsetDateTime:
+    return v  # type: ignore[return-value]  # None was filtered out
 
 
 offset_date_times = _odts(utc_offsets)
