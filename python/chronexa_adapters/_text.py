@@ -5,9 +5,10 @@ Every form reads back to the value it was written from, exactly:
 
 - ``Date``, ``Time``, ``DateTime``: their ``str()``, read by their ``parse``
   (``DateTime`` is RFC 3339 in UTC, ``...Z``).
-- ``OffsetDateTime``: its ``str()``, RFC 3339 with the offset. An offset with
-  seconds (``+01:01:01``) has no RFC 3339 form: writing one raises ValueError
-  rather than send a text no reader (chronexa's included) accepts.
+- ``OffsetDateTime``: its ``str()``, RFC 3339 with the offset. RFC 3339
+  offsets are whole minutes from -23:59 to +23:59: writing a value with any
+  other offset (``+01:01:01``, ``+24:00``) raises ValueError rather than
+  send a text no reader (chronexa's included) accepts.
 - ``UtcOffset``: its ``str()``, ``+HH:MM`` or ``+HH:MM:SS``; read back only in
   that canonical form.
 - ``Duration``: ISO 8601 seconds, ``PT1.5S``, ``-PT0.000000001S``, ``PT0S``.
@@ -29,6 +30,7 @@ T = TypeVar("T", Date, Time, DateTime, UtcOffset, OffsetDateTime, Duration, Week
 
 CLASSES: Final = (Date, Time, DateTime, UtcOffset, OffsetDateTime, Duration, Weekday)
 _NS = 1_000_000_000
+_RFC3339_OFFSET_MAX = 23 * 3600 + 59 * 60
 _DURATION_MIN, _DURATION_MAX = -(2**127), 2**127 - 1
 _DURATION = re.compile(r"(-?)PT([0-9]+)(?:\.([0-9]{1,9}))?S")
 _OFFSET = re.compile(r"([+-])([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?")
@@ -85,10 +87,10 @@ def to_text(value: object) -> str:
         return duration_text(value)  # type: ignore[arg-type]
     if cls is OffsetDateTime:
         seconds = value.offset.as_seconds()  # type: ignore[attr-defined]
-        if seconds % 60:
-            raise ValueError(f"{value!r} has an offset with seconds ({value.offset}), "  # type: ignore[attr-defined]
-                             "which RFC 3339 cannot write; convert it to UTC (.utc) "
-                             "or to a whole-minute offset first")
+        if seconds % 60 or abs(seconds) > _RFC3339_OFFSET_MAX:
+            raise ValueError(f"{value!r} has the offset {value.offset}, "  # type: ignore[attr-defined]
+                             "which RFC 3339 cannot write (whole minutes, -23:59 to +23:59); "
+                             "convert it to UTC (.utc) or to such an offset first")
         return str(value)
     if cls in CLASSES:
         return str(value)
