@@ -85,7 +85,7 @@ package-check:
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
-	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
+	  'import importlib.metadata as m, chronexa_datetime, chronexa_adapters.json; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa
 
 # The checks. `sanitize` runs the `test` recipe in its own build directory

@@ -199,3 +199,15 @@ def test_unrepresentable_loads_refused(conn: Any, binary: bool, sql: str, what: 
             cur.fetchone()
 
 
+
+
+def test_register_on_an_adapters_map(pg_dsn: str) -> None:
+    # An AdaptersMap serves as the template of the connections made with it.
+    adapters = psycopg.adapt.AdaptersMap(psycopg.adapters)
+    cpsycopg.register(adapters, truncate=True)
+    with psycopg.connect(pg_dsn, context=adapters) as c:
+        assert c.execute("SELECT %s::date, %s::timestamptz",
+                         (Date(2024, 1, 1), DateTime.parse("2024-01-01T00:00:00.0000019Z"))).fetchone() == (
+            Date(2024, 1, 1), DateTime.parse("2024-01-01T00:00:00.000001Z"))
+    with psycopg.connect(pg_dsn) as c:  # the global map is untouched
+        assert type(c.execute("SELECT '2024-01-01'::date").fetchone()[0]).__module__ == "datetime"

@@ -131,3 +131,18 @@ def test_other_objects() -> None:
         cmsgspec.dec_hook(complex, "1")
     with pytest.raises(TypeError, match="expected a str"):
         cjson.decode(20240101, Date)
+
+
+LAZY = """
+import sys
+import chronexa_adapters.json, chronexa_adapters.msgspec, chronexa_adapters.pickle
+import chronexa_adapters.psycopg, chronexa_adapters.pydantic, chronexa_adapters.sqlite
+loaded = {"msgspec", "orjson", "pydantic", "pydantic_core", "psycopg", "sqlite3"} & set(sys.modules)
+assert not loaded, loaded
+"""
+
+
+def test_submodules_import_their_libraries_lazily() -> None:
+    import subprocess
+    import sys
+    subprocess.run([sys.executable, "-c", LAZY], check=True)
