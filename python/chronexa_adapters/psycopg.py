@@ -136,9 +136,10 @@ def _year_text(year: int) -> tuple[str, str]:
     return (f"{year:04d}", "") if year > 0 else (f"{1 - year:04d}", " BC")
 
 
-def _date_text(d: Date) -> str:
+def _date_text(d: Date) -> bytes:
+    _date_days(d)  # the range check
     year, era = _year_text(d.year)
-    return f"{year}-{d.month:02d}-{d.day:02d}{era}"
+    return f"{year}-{d.month:02d}-{d.day:02d}{era}".encode()
 
 
 def _instant_text(us: int) -> str:
@@ -230,7 +231,7 @@ def register(context: AdaptContext, *, truncate: bool = False) -> None:
                          Time: (oid["time"], lambda t: _pack_int8(_time_us(t, truncate))),
                          DateTime: (oid["timestamptz"], instant_binary),
                          OffsetDateTime: (oid["timestamptz"], instant_binary)}),
-        (Format.TEXT, {Date: (oid["date"], lambda d: (_date_days(d), _date_text(d))[1].encode()),
+        (Format.TEXT, {Date: (oid["date"], _date_text),
                        Time: (oid["time"], time_text),
                        DateTime: (oid["timestamptz"], instant_text),
                        OffsetDateTime: (oid["timestamptz"], instant_text)}),
