@@ -93,11 +93,11 @@ package-check:
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa; assert chronexa.Date(2024, 1, 1).weekday() is chronexa.Weekday.MONDAY; print("package-check: wheel imports:", chronexa.__file__)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
-	  'import importlib.metadata as m, chronexa_datetime; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
+	  'import importlib.metadata as m, chronexa_datetime, chronexa_adapters.json; v = m.version("chronexa"); assert v == "$(VERSION)", v; print("package-check: version", v)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -c \
 	  'import chronexa_columns as cc; assert cc.parse_dates(["2024-01-05"]).to_pylist()[0].day == 5; print("package-check: wheel imports:", cc.__file__)'
 	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) -m mypy.stubtest chronexa chronexa_columns
-	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) $(CURDIR)/tools/verify_types.py chronexa chronexa_datetime
+	cd / && PYTHONPATH=$(CURDIR)/$(BUILD)/site $(PYTHON) $(CURDIR)/tools/verify_types.py chronexa chronexa_datetime chronexa_adapters
 
 # The checks. `sanitize` runs the `test` recipe in its own build directory
 # with every target instrumented (by the default compiler, GCC, whose ASan

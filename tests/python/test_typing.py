@@ -24,7 +24,8 @@ def test_stubs_match_the_module(module):
 
 
 def test_mypy_strict(tmp_path):
-    sources = [MISTAKES, *sorted((TOP / "examples").glob("*.py"))]
+    sources = [MISTAKES, *sorted((TOP / "examples").glob("*.py")),
+               *sorted((TOP / "python" / "chronexa_adapters").glob("*.py"))]
     for page in PAGES:  # each page's examples as one module
         module = tmp_path / (re.sub(r"\W", "_", str(page.relative_to(TOP))) + ".py")
         module.write_text("".join(e.source for e in examples(page).examples), encoding="utf-8")
