@@ -870,28 +870,24 @@ PyObject* parse_column(PyObject* col, Kind kind, Unit unit, bool want_offsets, b
   return Py_BuildValue("(NN)", r, r2);
 }
 
-PyObject* parse_dates(PyObject*, PyObject* args, PyObject* kw) {
+// parse_dates(col, *, errors="raise") and parse_times(...): no unit.
+PyObject* parse_without_unit(PyObject* args, PyObject* kw, const char* format, Kind kind) {
   static const char* names[] = {"col", "errors", nullptr};
   PyObject* col;
   const char* errors = "raise";
   bool null_on_error;
-  if (!PyArg_ParseTupleAndKeywords(args, kw, "O|$s:parse_dates", const_cast<char**>(names), &col,
-                                   &errors) ||
+  if (!PyArg_ParseTupleAndKeywords(args, kw, format, const_cast<char**>(names), &col, &errors) ||
       !errors_arg(errors, null_on_error))
     return nullptr;
-  return parse_column(col, Kind::Date, Unit::Ns, false, null_on_error);
+  return parse_column(col, kind, Unit::Ns, false, null_on_error);
+}
+
+PyObject* parse_dates(PyObject*, PyObject* args, PyObject* kw) {
+  return parse_without_unit(args, kw, "O|$s:parse_dates", Kind::Date);
 }
 
 PyObject* parse_times(PyObject*, PyObject* args, PyObject* kw) {
-  static const char* names[] = {"col", "errors", nullptr};
-  PyObject* col;
-  const char* errors = "raise";
-  bool null_on_error;
-  if (!PyArg_ParseTupleAndKeywords(args, kw, "O|$s:parse_times", const_cast<char**>(names), &col,
-                                   &errors) ||
-      !errors_arg(errors, null_on_error))
-    return nullptr;
-  return parse_column(col, Kind::Time, Unit::Ns, false, null_on_error);
+  return parse_without_unit(args, kw, "O|$s:parse_times", Kind::Time);
 }
 
 PyObject* parse_date_times(PyObject*, PyObject* args, PyObject* kw) {
