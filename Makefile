@@ -7,8 +7,9 @@
 #                        (ROWS="10000 10000000" for other row counts)
 #   make bench-workloads   whole workloads at 10^4 to 10^6 items (about 2 minutes)
 #   make docs    build the documentation site (MkDocs, strict) into $(BUILD)/docs
-#   make wheel   build the manylinux wheel (zig, glibc 2.17) into dist/
-#   make wheel-check   install dist/'s wheel into a fresh venv, run the tests
+#   make wheel   build the manylinux wheels, x86_64 and aarch64 (zig, glibc 2.17), into dist/
+#   make wheel-check   install dist/'s x86_64 wheel into a fresh venv, run the tests
+#   make wheel-check-aarch64   the aarch64 wheel's tests in an arm64 root, emulated
 #   make bench-wheel   the benchmarks against the installed wheel (ROWS="str parse")
 #   make sdist   build the sdist into dist/ and check that it installs
 #
@@ -19,6 +20,7 @@
 #   make fuzz           every libFuzzer target for FUZZ_SECONDS each (default 180)
 #   make fuzz-coverage  line coverage of src/core reached by the fuzz corpus
 #   make format-check   fail on any difference from .clang-format
+#   make check-free-threaded   compile the module with Py_GIL_DISABLED (not linked)
 #
 # Without PYTHON, these run inside the development root (tools/devroot.sh),
 # which is built on first use. With PYTHON=/path/to/python3.14 (an interpreter
@@ -26,11 +28,12 @@
 # use that interpreter directly and provision nothing.
 
 PYTHON ?=
-TARGETS := test demo bench bench-columns bench-workloads build package-check docs wheel wheel-check bench-wheel sdist
-CHECKS := sanitize leaks fuzz fuzz-coverage format-check
+TARGETS := test demo bench bench-columns bench-workloads build package-check docs wheel wheel-x86_64 \
+  wheel-aarch64 wheel-check bench-wheel sdist
+CHECKS := sanitize leaks fuzz fuzz-coverage format-check check-free-threaded
 FUZZ_SECONDS ?= 180
 
-.PHONY: $(TARGETS) $(CHECKS) wheel-venv clean devroot
+.PHONY: $(TARGETS) $(CHECKS) wheel-venv wheel-site-aarch64 wheel-check-aarch64 aarch64-include clean devroot
 
 ifeq ($(strip $(PYTHON)),)
 
@@ -44,6 +47,25 @@ $(CHECKS):
 
 devroot:
 	tools/devroot.sh ensure
+
+# The aarch64 wheel is compiled against the arm64 root's pyconfig.h, copied
+# where the development root sees it.
+wheel wheel-aarch64: aarch64-include
+aarch64-include:
+	tools/armroot.sh pyconfig build/devroot/aarch64-include
+
+# The aarch64 wheel unpacked into a directory (the development root's pip),
+# and the whole Python suite run against it by the arm64 root's CPython under
+# qemu-aarch64 (about 90 s). The root holds pytest and hypothesis only: tests
+# that need another package (mypy, numpy, pyarrow) skip themselves, and -rs
+# names them. CI=1 fixes hypothesis's examples, so the verdict repeats.
+AARCH64_SITE := $(CURDIR)/build/devroot/site-aarch64
+wheel-check-aarch64: aarch64-include
+	tools/devroot.sh run make --no-print-directory PYTHON=/usr/bin/python3 BUILD=build/devroot wheel-site-aarch64
+	CI=1 tools/armroot.sh run env CHRONEXA_INSTALLED_IN=$(AARCH64_SITE) PYTHONPATH=$(AARCH64_SITE) \
+	  python3 -c 'import platform, chronexa; print("wheel-check-aarch64:", platform.machine(), chronexa.__file__)'
+	CI=1 tools/armroot.sh run env CHRONEXA_INSTALLED_IN=$(AARCH64_SITE) PYTHONPATH=$(AARCH64_SITE) \
+	  python3 -m pytest -q -rs -p no:cacheprovider tests/python
 
 else
 
@@ -139,28 +161,71 @@ FORMAT_FILES = $(shell find src tests bench fuzz examples -name '*.cpp' -o -name
 format-check:
 	clang-format --dry-run -Werror $(FORMAT_FILES)
 
-# The wheel users install: zig's clang (tools/zig-toolchain.cmake) against
-# glibc 2.17 with libc++ linked in, then auditwheel checks the symbols and
-# gives the file its manylinux tag. PYTHON needs the ziglang and auditwheel
-# packages (the root has them).
-PLATFORM := manylinux_2_17_x86_64
-wheel:
-	rm -rf $(BUILD)/wheel-raw $(BUILD)/wheel-zig
-	rm -f dist/chronexa-*.whl
-	CHRONEXA_PYTHON=$(PYTHON) $(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw \
+# The free-threaded interpreter's branches of the module, compiled and never
+# run: no free-threaded CPython 3.14 is at hand, but its headers are the
+# release ones with Py_GIL_DISABLED defined (pyconfig.h alone differs). Every
+# unit is compiled with it, warnings as errors, and a probe proves that the
+# module's own free-threaded configuration was the one compiled.
+FT_SOURCES := $(filter-out src/extension/debug_build.cpp,$(wildcard src/extension/*.cpp)) \
+  $(wildcard src/columns/*.cpp)
+FT_FLAGS = -std=c++23 -O2 -fPIC -fvisibility=hidden -Wall -Wextra -Wpedantic -Wconversion -Wshadow -Werror \
+  -DPy_GIL_DISABLED=1 -Isrc/core -Isrc/extension \
+  -I$(shell $(PYTHON) -c 'import sysconfig; print(sysconfig.get_path("include"))')
+check-free-threaded:
+	rm -rf $(BUILD)/free-threaded && mkdir -p $(BUILD)/free-threaded
+	printf '#include "instance.hpp"\nstatic_assert(!CHRONEXA_FREE_LISTS && sizeof(PyObject) > 16);\n' | \
+	  $(CXX) $(FT_FLAGS) -x c++ -fsyntax-only -
+	$(foreach f,$(FT_SOURCES),$(CXX) $(FT_FLAGS) -c $(f) -o $(BUILD)/free-threaded/$(subst /,_,$(f:.cpp=.o)) &&) true
+	@echo "check-free-threaded: $(words $(FT_SOURCES)) units compiled with Py_GIL_DISABLED"
+
+# The wheels users install: zig's clang (tools/zig-toolchain.cmake) against
+# glibc 2.17 with libc++ linked in, for x86_64 and for aarch64; then
+# auditwheel checks the symbols and gives each file its manylinux tag. PYTHON
+# needs the ziglang and auditwheel packages (the root has them). The aarch64
+# build needs that architecture's pyconfig.h under AARCH64_INCLUDE (from the
+# host, `make wheel` copies it out of the arm64 root, tools/armroot.sh), and
+# the builder's extension suffix and platform tag are set to aarch64's.
+AARCH64_INCLUDE ?= $(BUILD)/aarch64-include
+EXT_SUFFIX = $(shell $(PYTHON) -c 'import sysconfig; print(sysconfig.get_config_var("EXT_SUFFIX"))')
+WHEEL_ENV_aarch64 = CHRONEXA_PYCONFIG_ROOT=$(abspath $(AARCH64_INCLUDE)) _PYTHON_HOST_PLATFORM=linux-aarch64 \
+  SETUPTOOLS_EXT_SUFFIX=$(subst x86_64,aarch64,$(EXT_SUFFIX))
+
+# auditwheel offers --plat names of the machine's own architecture only; for
+# the other it reads the architecture from the wheel's name and, with auto,
+# the glibc version from its symbols, and the recipe checks that 2.17 came out.
+WHEEL_PLAT_x86_64 := manylinux_2_17_x86_64
+WHEEL_PLAT_aarch64 := auto
+
+wheel: wheel-x86_64 wheel-aarch64
+
+wheel-x86_64 wheel-aarch64: wheel-%:
+	$(if $(filter aarch64,$*),@test -f $(AARCH64_INCLUDE)/aarch64-linux-gnu/python3.14/pyconfig.h || \
+	  { echo "wheel-aarch64: no aarch64 pyconfig.h under $(AARCH64_INCLUDE) (make wheel from the host copies it)" >&2; exit 1; })
+	rm -rf $(BUILD)/wheel-raw-$* $(BUILD)/wheel-zig-$*
+	rm -f dist/chronexa-*_$*.whl
+	CHRONEXA_PYTHON=$(PYTHON) CHRONEXA_ZIG_TARGET=$*-linux-gnu $(WHEEL_ENV_$*) \
+	  $(PYTHON) -m pip wheel -q --no-build-isolation --no-deps -w $(BUILD)/wheel-raw-$* \
 	  -C cmake.define.CMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/zig-toolchain.cmake \
-	  -C build-dir=$(BUILD)/wheel-zig .
-	$(PYTHON) -m auditwheel repair --plat $(PLATFORM) --only-plat -w dist $(BUILD)/wheel-raw/*.whl
-	$(PYTHON) -m auditwheel show dist/chronexa-*.whl
+	  -C build-dir=$(BUILD)/wheel-zig-$* .
+	$(PYTHON) -m auditwheel repair --plat $(WHEEL_PLAT_$*) --only-plat -w dist $(BUILD)/wheel-raw-$*/*.whl
+	$(PYTHON) -m auditwheel show dist/chronexa-*_$*.whl
+	@ls dist/chronexa-*manylinux_2_17_$*.whl >/dev/null
+
+# The aarch64 wheel installed by pip into a directory, for the arm64 root.
+wheel-site-aarch64: wheel-aarch64
+	rm -rf $(BUILD)/site-aarch64
+	$(PYTHON) -m pip install -q --disable-pip-version-check --root-user-action=ignore --no-index --no-deps \
+	  --only-binary=:all: --platform manylinux_2_17_aarch64 --python-version 3.14 --implementation cp \
+	  --target $(BUILD)/site-aarch64 dist/chronexa-*_aarch64.whl
 
 # A fresh venv holding dist/'s wheel (pytest, hypothesis and the benchmark
 # peers come from the root's site-packages, chronexa only from the wheel).
 VENV := $(CURDIR)/$(BUILD)/venv
-wheel-venv: wheel
+wheel-venv: wheel-x86_64
 	rm -rf $(VENV)
 	$(PYTHON) -m venv --system-site-packages $(VENV)
 	@t0=$$(date +%s%N); \
-	$(VENV)/bin/python -m pip install -q --disable-pip-version-check --root-user-action=ignore --no-index --no-deps dist/chronexa-*.whl; \
+	$(VENV)/bin/python -m pip install -q --disable-pip-version-check --root-user-action=ignore --no-index --no-deps dist/chronexa-*_x86_64.whl; \
 	echo "wheel-venv: pip install of the wheel took $$(( ($$(date +%s%N) - t0) / 1000000 )) ms"
 	cd / && $(VENV)/bin/python -c 'import sys, chronexa; assert chronexa.__file__.startswith(sys.prefix + "/"), chronexa.__file__; print("wheel-venv: chronexa from", chronexa.__file__)'
 

@@ -7,6 +7,7 @@
 #
 #   tools/devroot.sh ensure        build the root if it is missing or stale
 #   tools/devroot.sh run CMD...    run CMD inside the root, in this work tree
+#   tools/devroot.sh mirror        print the host's Debian mirror (tools/armroot.sh)
 #
 # Needs root (debootstrap, mount namespaces, chroot). The Debian mirror is read
 # from the host's own apt configuration.
@@ -105,5 +106,6 @@ run() {
 case "${1:-}" in
   ensure) ensure ;;
   run) shift; run "$@" ;;
-  *) echo "usage: $0 ensure | run CMD..." >&2; exit 2 ;;
+  mirror) mirror ;;
+  *) echo "usage: $0 ensure | run CMD... | mirror" >&2; exit 2 ;;
 esac

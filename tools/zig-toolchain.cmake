@@ -18,12 +18,24 @@ set(CMAKE_CXX_FLAGS_INIT "-fomit-frame-pointer -g0 -mllvm -inline-cold-callsite-
 set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O3 -DNDEBUG -Xclang -O3")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-s")
 
-# Debian's pyconfig.h includes <x86_64-linux-gnu/python3.X/pyconfig.h>. zig
-# does not search the host's multiarch directory, and must not (its glibc
-# headers would be mixed with the host's), so the Python part alone is
-# reached through a directory of links.
-set(_multiarch "${CMAKE_BINARY_DIR}/zig-include/x86_64-linux-gnu")
-file(GLOB _python_dirs LIST_DIRECTORIES true "/usr/include/x86_64-linux-gnu/python3*")
+# Debian's pyconfig.h includes <TRIPLE/python3.X/pyconfig.h> for the
+# architecture being compiled for. zig does not search the host's multiarch
+# directory, and must not (its glibc headers would be mixed with the host's),
+# so the Python part alone is reached through a directory of links. The
+# target's triple is CHRONEXA_ZIG_TARGET's (tools/zig/c++); for another
+# architecture than the host's, CHRONEXA_PYCONFIG_ROOT names a directory that
+# holds that architecture's TRIPLE/python3.X/pyconfig.h (the one header that
+# differs between architectures).
+set(_triple "$ENV{CHRONEXA_ZIG_TARGET}")
+if(NOT _triple)
+  set(_triple "x86_64-linux-gnu")
+endif()
+set(_pyconfig_root "$ENV{CHRONEXA_PYCONFIG_ROOT}")
+if(NOT _pyconfig_root)
+  set(_pyconfig_root "/usr/include")
+endif()
+set(_multiarch "${CMAKE_BINARY_DIR}/zig-include/${_triple}")
+file(GLOB _python_dirs LIST_DIRECTORIES true "${_pyconfig_root}/${_triple}/python3*")
 if(_python_dirs)
   file(MAKE_DIRECTORY "${_multiarch}")
   foreach(_dir IN LISTS _python_dirs)

@@ -8,6 +8,7 @@
 #include <Python.h>
 
 #include <cstddef>
+#include <iterator>
 #include <type_traits>
 
 namespace chronexa::py {
