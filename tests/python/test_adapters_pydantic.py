@@ -6,7 +6,9 @@ import pytest
 from adapter_values import dates, date_times, durations, minute_offset_date_times, times, utc_offsets, weekdays
 from hypothesis import given
 from hypothesis import strategies as st
-from pydantic import BaseModel, TypeAdapter, ValidationError
+
+pydantic = pytest.importorskip("pydantic")
+from pydantic import BaseModel, TypeAdapter, ValidationError  # noqa: E402
 
 from chronexa import Date, DateTime, Duration, OffsetDateTime, Time, UtcOffset, Weekday
 from chronexa_adapters import pickle as chronexa_pickle

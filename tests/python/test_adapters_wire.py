@@ -2,9 +2,11 @@
 import json
 from typing import Any
 
-import msgspec
-import orjson
 import pytest
+
+msgspec = pytest.importorskip("msgspec")
+orjson = pytest.importorskip("orjson")
+
 from adapter_values import SAMPLES, any_value, durations, minute_offset_date_times
 from hypothesis import given
 
