@@ -58,8 +58,8 @@ inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0')
 // position 19 and the end is then the fraction, ".f" to ".fffffffff", whose
 // digit count `k` this sets (0: none). n >= 20, so the six bytes before the
 // end are the text's own.
-[[gnu::always_inline]] inline bool read_end(const char* p, std::size_t n, bool zulu_only,
-                                            std::int32_t& offset, std::size_t& k) noexcept {
+CHRONEXA_INLINE inline bool read_end(const char* p, std::size_t n, bool zulu_only,
+                                     std::int32_t& offset, std::size_t& k) noexcept {
   const char* o = p + n - 6;
   const bool zulu = p[n - 1] == 'Z';
   const int oh = two(o + 1), om = two(o + 4);
@@ -81,9 +81,9 @@ inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0')
 
 // The instant of fields read from the canonical layout, once they are known
 // to be valid; false sends the row to the core.
-[[gnu::always_inline]] inline bool instant_of_fields(int year, int month, int day, int hour,
-                                                     int minute, int second, std::uint32_t nanos,
-                                                     std::int32_t offset, Instant& out) noexcept {
+CHRONEXA_INLINE inline bool instant_of_fields(int year, int month, int day, int hour, int minute,
+                                              int second, std::uint32_t nanos, std::int32_t offset,
+                                              Instant& out) noexcept {
   if (month < 1 || month > 12 || day < 1 ||
       day > days_in_month(year, static_cast<std::uint8_t>(month)) || hour > 23 || minute > 59 ||
       second > 59)
@@ -97,8 +97,12 @@ inline int two(const char* p) noexcept { return (p[0] - '0') * 10 + (p[1] - '0')
 
 std::atomic<bool> simd_wanted{true};
 
-[[gnu::always_inline]] inline bool fast_scalar(const char* p, std::size_t n, bool zulu_only,
-                                               Instant& out) noexcept {
+// read_end, instant_of_fields and fast_scalar are inlined into the loop of
+// each layout (scalar and SSE4.1), so that a row's fields stay in registers:
+// the rows "Arrow, canonical layout" and "isoformat() mix" of
+// make bench-columns.
+CHRONEXA_INLINE inline bool fast_scalar(const char* p, std::size_t n, bool zulu_only,
+                                        Instant& out) noexcept {
   if (n < 20) return false;
   bool digits = true;
   for (const int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18}) digits &= digit(p[i]);

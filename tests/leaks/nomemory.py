@@ -26,21 +26,21 @@ import chronexa
 from cases import CASES
 
 IMPORT_CHILD = """
-import importlib.util, sys, _testcapi
-spec = importlib.util.find_spec("chronexa")
+import importlib, sys, _testcapi
+importlib.invalidate_caches()
 n, every = int(sys.argv[1]), sys.argv[2] == "every"
 module = None
 _testcapi.set_nomemory(n, 0 if every else n + 1)
 try:
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = importlib.import_module("chronexa")
 except MemoryError:
-    module = None
+    # Failed in the module (then nothing is in sys.modules) or in importlib
+    # after the module was published whole.
+    module = sys.modules.get("chronexa")
 finally:
     _testcapi.remove_mem_hooks()
-if module is None:  # failed: the retry must build the whole module
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+if module is None:  # the retry builds the whole module
+    module = importlib.import_module("chronexa")
     print("retried")
 W, D = module.Weekday, module.Date
 assert type(W.MONDAY) is W and D(2024, 1, 1).weekday() is W.MONDAY, "inconsistent Weekday"
