@@ -1092,20 +1092,21 @@ PyObject* format_column(PyObject* col, Kind kind, PyObject* offset, const char* 
   return deliver(std::move(out), in.family, in.chunked);
 }
 
-PyObject* format_dates(PyObject*, PyObject* args, PyObject* kw) {
+// format_dates(col) and format_times(col): one argument, no unit.
+PyObject* format_without_unit(PyObject* args, PyObject* kw, const char* format, Kind kind) {
   static const char* names[] = {"col", nullptr};
   PyObject* col;
-  if (!PyArg_ParseTupleAndKeywords(args, kw, "O:format_dates", const_cast<char**>(names), &col))
+  if (!PyArg_ParseTupleAndKeywords(args, kw, format, const_cast<char**>(names), &col))
     return nullptr;
-  return format_column(col, Kind::Date, nullptr, "ns");
+  return format_column(col, kind, nullptr, "ns");
+}
+
+PyObject* format_dates(PyObject*, PyObject* args, PyObject* kw) {
+  return format_without_unit(args, kw, "O:format_dates", Kind::Date);
 }
 
 PyObject* format_times(PyObject*, PyObject* args, PyObject* kw) {
-  static const char* names[] = {"col", nullptr};
-  PyObject* col;
-  if (!PyArg_ParseTupleAndKeywords(args, kw, "O:format_times", const_cast<char**>(names), &col))
-    return nullptr;
-  return format_column(col, Kind::Time, nullptr, "ns");
+  return format_without_unit(args, kw, "O:format_times", Kind::Time);
 }
 
 PyObject* format_date_times(PyObject*, PyObject* args, PyObject* kw) {
